@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zentu {
+
+/// The user's mode conversion table mode_tbl.csv: rows of an ADIF mode name (column 0) and up to four
+/// spellings (columns 1 to 4) that map to it. Texts are CP932 bytes as stored in the file.
+class ModeTable {
+public:
+    static constexpr int kMaxRows = 40;
+    using Row = std::array<std::string, 5>;
+
+    /// Reads a table file: five list-input fields per line (missing fields empty), at most 40 rows; an empty
+    /// file gives an empty table. Returns false when the file cannot be read.
+    bool load(const std::filesystem::path& file);
+    /// Reads a table from bytes, with the same rules.
+    void loadFromBytes(std::string_view bytes);
+
+    /// Number of rows read (rows are numbered 1 to count; row 0 is always empty).
+    int count() const { return static_cast<int>(m_rows.size()) - 1; }
+    /// Row r, 0 to count.
+    const Row& row(int r) const { return m_rows.at(static_cast<std::size_t>(r)); }
+
+    /// Maps a mode: the key is the mode trimmed and upper-cased; rows 0 to count, columns 1 to 4, are
+    /// compared with their cells trimmed; the first match gives column 0 trimmed. No match: unchanged.
+    std::string conv_mode_tbl(std::string_view mode) const;
+
+private:
+    std::vector<Row> m_rows{Row{}};
+};
+
+} // namespace zentu

@@ -1,0 +1,1 @@
+#include "hamlog/RecordLibrary.h"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zentu {
+
+/// The one way to reach Hamlog's record library (Hamlog50 and Thdll2Vb), bound by name at run time.
+///
+/// `load` looks for both libraries in the program folder first, then beside the running executable, then
+/// on the system's library path, and resolves every call from the library that carries it. A missing
+/// library or call is reported by name through errorString().
+///
+/// Counting is one operation (open, count, close). Reading is open, load a record, take field texts, close.
+/// Field texts are the bytes the library delivers (CP932), cut at the first NUL.
+class RecordLibrary {
+public:
+    RecordLibrary();
+    ~RecordLibrary();
+    RecordLibrary(const RecordLibrary&) = delete;
+    RecordLibrary& operator=(const RecordLibrary&) = delete;
+
+    /// The file names of the two libraries on this platform ("libHamlog50.so", "libThdll2Vb.so").
+    static std::string mainLibraryFileName();
+    static std::string stringLibraryFileName();
+
+    /// Binds both libraries and every call. Returns false with errorString() naming what is missing.
+    bool load(const std::filesystem::path& programFolder);
+    bool isLoaded() const;
+    /// Why the last load failed, in Japanese, naming the library or the call.
+    const std::string& errorString() const { return m_error; }
+
+    /// GetThdllVersion.
+    int version() const;
+
+    /// Counts the records of a log (dbf_open, dbf_rcount, dbf_close). Returns -1 when the log cannot be opened.
+    std::int32_t countRecords(const std::filesystem::path& log) const;
+
+    /// HamlogOpen; returns its code (0 = open, 42 = master file missing, other = not open).
+    int open(const std::filesystem::path& log);
+    /// THW_read: makes record `number` the loaded record.
+    void read(std::int32_t number);
+    /// ThwString of field 1 to 16 of the loaded record, cut at NUL, bytes as delivered.
+    std::string field(int field);
+    /// Fills all sixteen fields of the loaded record (index 0 = field 1).
+    void fields(std::array<std::string, 16>& out);
+    /// HamlogClose. Safe to call when open failed, and more than once.
+    void close();
+
+    /// The program's minimum library version.
+    static constexpr int kMinimumVersion = 20480;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    std::string m_error;
+};
+
+} // namespace zentu

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zentu {
+
+/// The folder of the running executable, symbolic links resolved.
+std::filesystem::path ExecutableFolder();
+
+/// A path from UTF-8 text, and back (the program's inner text is UTF-8 on every platform).
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+/// The user's home folder.
+std::filesystem::path HomeFolder();
+
+/// A folder as the program writes it in texts: the path followed by the native separator
+/// (the program folder always ends in one).
+std::string FolderWithSeparator(const std::filesystem::path& folder);
+
+/// The fixed default files of the Windows program, moved below the user's home folder on this platform.
+struct DefaultHamlogFiles {
+    static std::filesystem::path log();           ///< Hamlog.hdb
+    static std::filesystem::path outputCsv();     ///< LOGLIST.CSV
+    static std::filesystem::path qslInput();      ///< LOGLIST_0.csv
+    static std::filesystem::path qslOutput();     ///< LOGLIST_not_yet_qsl.csv
+};
+
+} // namespace zentu

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zentu {
+
+/// The settings record of one job: sixteen texts named by their keys in ini/zentu_N.ini.
+/// Every field is UTF-8 text as the program holds it; the file holds the same in CP932.
+struct JobSettings {
+    // [Config]
+    std::string version;
+    std::string set_hdb_dir;
+    std::string set_outcsv_dir;
+    std::string adif_out;
+    // [Set_hdb]
+    std::string select_flag;
+    std::string set_start_date;
+    std::string set_end_date;
+    std::string set_date_time_UJ;
+    std::string set_start_rec_no;
+    std::string set_end_rec_no;
+    std::string zentu_arun_end_time;
+    std::string set_rec_hani;
+    std::string set_anytime_last;
+    std::string last_start_rec_no;
+    std::string last_end_rec_no;
+    // [JOB_run]
+    std::string select_flag_new_add_last_QSO_data;
+
+    bool operator==(const JobSettings&) const = default;
+};
+
+/// The version text each program writes into the settings files and the ADIF header.
+inline constexpr std::string_view kZentuVersion = "0.25";
+inline constexpr std::string_view kZentuArunVersion = "0.24";
+
+/// programFolder/ini/zentu_N.ini.
+std::filesystem::path JobSettingsPath(const std::filesystem::path& programFolder, int job);
+
+/// Replaces every field by the file's value (a missing file, section or key gives the empty text; a value
+/// is cut to 255 bytes). With `withSignature` false the last-QSO signature is not read and stays as it was
+/// (the auto-run program does not use it).
+void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings,
+                     bool withSignature = true);
+
+/// Writes all sixteen keys in one atomic file write; `version` is written as `programVersion`.
+/// Returns false (with `error` set, in Japanese, naming the file) when the file could not be written or a
+/// value cannot be stored in CP932; the file is then unchanged.
+bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                     std::string_view programVersion, std::string* error = nullptr);
+
+/// The auto-run program's save: writes only last_start_rec_no, then last_end_rec_no, in one atomic write.
+bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                        std::string* error = nullptr);
+
+} // namespace zentu

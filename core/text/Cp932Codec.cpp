@@ -1,0 +1,1 @@
+#include "text/Cp932Codec.h"

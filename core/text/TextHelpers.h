@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zentu {
+
+/// The part of a text before its first NUL, or the whole text when it holds none. Works on bytes,
+/// so it serves CP932 and UTF-8 alike.
+std::string cut_at_nul(std::string_view text);
+
+/// Removes blanks (space, tab) at both ends. Works on bytes; safe on CP932 because no trail byte of a
+/// double-byte character is a space or a tab.
+std::string_view TrimBlanks(std::string_view text);
+
+/// Removes every occurrence of `what` from `text` (exact, case-sensitive), scanning left to right.
+std::string RemoveAll(std::string_view text, std::string_view what);
+
+/// Replaces every occurrence of `what` in `text` by `with`.
+std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with);
+
+/// The number of bytes of a UTF-8 text in CP932 (a double-byte character counts 2, ASCII 1; a character
+/// CP932 lacks counts 1, as "?" would).
+std::int32_t AnsiByteLength(std::string_view utf8);
+
+/// Encodes a UTF-8 text in CP932, takes `length` bytes from byte `start` (1-based), and decodes them back.
+/// A cut through a double-byte character drops that half character.
+std::string AnsiByteMid(std::string_view utf8, std::int32_t start, std::int32_t length);
+
+} // namespace zentu
