@@ -1,1 +1,189 @@
 #include "CliRunner.h"
+
+#include "convert/ConversionRun.h"
+#include "convert/JobSummary.h"
+#include "convert/ModeTable.h"
+#include "hamlog/RecordLibrary.h"
+#include "platform/ProgramPaths.h"
+#include "settings/JobRegistry.h"
+#include "settings/JobSettings.h"
+#include "text/TextHelpers.h"
+
+#include <charconv>
+#include <optional>
+#include <system_error>
+
+namespace zentu {
+
+namespace {
+
+struct CliOptions {
+    std::filesystem::path folder;
+    int job = 0;
+    bool force = false;
+    bool help = false;
+};
+
+std::optional<CliOptions> ParseArguments(const std::vector<std::string>& arguments, std::ostream& err) {
+    CliOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--force") {
+            options.force = true;
+        } else if ((argument == "--folder" || argument == "--job") && i + 1 < arguments.size()) {
+            const std::string& value = arguments[++i];
+            if (argument == "--folder") {
+                options.folder = PathFromUtf8(value);
+            } else {
+                const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), options.job);
+                if (error != std::errc() || end != value.data() + value.size() || options.job < 1 ||
+                    options.job > 9) {
+                    err << "JOB 番号は 1 から 9 で指定してください: " << value << "\n";
+                    return std::nullopt;
+                }
+            }
+        } else {
+            err << "分からない引数です: " << argument << "\n";
+            return std::nullopt;
+        }
+    }
+    if (!options.help && options.job == 0) {
+        err << "--job N を指定してください。\n";
+        return std::nullopt;
+    }
+    if (options.folder.empty()) {
+        options.folder = ExecutableFolder();
+    }
+    return options;
+}
+
+// Prints a signature field by field, the way the changed-log warning shows it.
+void PrintSignature(std::ostream& out, const std::string& title, const std::string& signature) {
+    out << title << ": " << signature << "\n";
+}
+
+} // namespace
+
+std::string CliUsage() {
+    return "使い方: zentu_cli --job N [--folder DIR] [--force]\n"
+           "\n"
+           "  プログラムフォルダー DIR（省略時は zentu_cli のあるフォルダー）の JOB N（1〜9）を実行し、\n"
+           "  Hamlog のログから CSV ファイル（と、指定があれば ADIF ファイル）を書き出します。\n"
+           "\n"
+           "  --force  新規追加分のみの JOB で、前回の出力最終レコードの内容が変わっていても実行します。\n"
+           "\n"
+           "終了コード:\n"
+           "  0 実行した（または新規追加レコードがなかった）\n"
+           "  1 引数の誤り\n"
+           "  2 記録ライブラリがない、または古い\n"
+           "  3 JOB が登録されていない、パスや範囲設定がない、mode_tbl.csv がない\n"
+           "  4 前回の内容と今回の内容が異なる（--force で実行できます）\n"
+           "  5 ログファイルを読めない\n"
+           "  6 変換に失敗した（出力ファイルと設定は元のまま）\n";
+}
+
+CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const std::optional<CliOptions> parsed = ParseArguments(arguments, err);
+    if (!parsed) {
+        err << CliUsage();
+        return CliStatus::Usage;
+    }
+    const CliOptions& options = *parsed;
+    if (options.help) {
+        out << CliUsage();
+        return CliStatus::Success;
+    }
+
+    RecordLibrary library;
+    if (!library.load(options.folder)) {
+        err << library.errorString() << "\n";
+        return CliStatus::Library;
+    }
+    if (library.version() < RecordLibrary::kMinimumVersion) {
+        err << "Hamlog50.DLL のバージョンが古いです。\n";
+        return CliStatus::Library;
+    }
+
+    const std::string jobText = std::to_string(options.job);
+    const JobRegistry registry(options.folder);
+    if (!registry.isRegistered(options.job)) {
+        err << "JOB " << jobText << " は登録されていません（" << Utf8FromPath(registry.path(options.job))
+            << "）。\n";
+        return CliStatus::JobNotReady;
+    }
+    JobSettings settings;
+    LoadJobSettings(options.folder, options.job, settings);
+    if (TrimBlanks(settings.set_hdb_dir).empty() || TrimBlanks(settings.set_outcsv_dir).empty()) {
+        err << "JOB " << jobText << " の入力ファイルまたは出力ファイルが設定されていません。\n";
+        return CliStatus::JobNotReady;
+    }
+
+    ModeTable modeTable;
+    const std::filesystem::path modeTablePath = options.folder / "mode_tbl.csv";
+    if (!modeTable.load(modeTablePath)) {
+        err << Utf8FromPath(modeTablePath) << "　がありません\n";
+        return CliStatus::JobNotReady;
+    }
+
+    const std::filesystem::path logPath = PathFromUtf8(settings.set_hdb_dir);
+    const std::int32_t record_count = library.countRecords(logPath);
+    if (record_count < 0) {
+        err << "ログファイル " << settings.set_hdb_dir << " を読めません。\n";
+        return CliStatus::LogUnreadable;
+    }
+    out << "入力数: " << record_count << " 件\n";
+
+    CompleteBlankSettings(settings, record_count);
+    const JobSummary summary = SummarizeJob(settings, record_count);
+    if (!summary.rangeModeKnown) {
+        err << "JOB " << jobText << " の範囲設定が保存されていません。\n";
+        return CliStatus::JobNotReady;
+    }
+    out << summary.text << "\n";
+    if (summary.RangeMode == 4 && summary.noNewRecords) {
+        out << "新規追加レコードはありません！\n";
+        return CliStatus::Success;
+    }
+
+    if (summary.RangeMode == 4 && !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty()) {
+        const std::string current = read_hdb_set_Num_sub(library, settings);
+        if (current != settings.select_flag_new_add_last_QSO_data) {
+            err << "前回の内容と今回の内容が異なります。\n"
+                << "前回の出力最終番号　：　" << settings.last_end_rec_no << "\n";
+            PrintSignature(err, "前回の内容", settings.select_flag_new_add_last_QSO_data);
+            PrintSignature(err, "今回の内容", current);
+            if (!options.force) {
+                err << "前回の出力後に途中のＱＳＯデータを削除したり、追加したり、ソート処理をしたりしていませんか？\n"
+                       "調査の上、それでも実行するときは --force を付けてください。\n";
+                return CliStatus::ChangedLog;
+            }
+        }
+    }
+
+    RunInput input;
+    input.programFolder = options.folder;
+    input.job = options.job;
+    input.RangeMode = summary.RangeMode;
+    input.record_count = record_count;
+    input.new_start_rec_no = summary.new_start_rec_no;
+    RunOptions runOptions;
+    runOptions.modeTable = &modeTable;
+    const RunResult result = RunConversion(library, settings, input, runOptions, nullptr);
+    if (!result.ok) {
+        err << result.error << "\n";
+        return CliStatus::RunFailed;
+    }
+    if (result.invalidDateRecords > 0) {
+        err << "日付または時刻が正しくないレコードが " << result.invalidDateRecords << " 件ありました。\n";
+    }
+    out << "出力数 : " << result.output_count << " 件\n";
+    out << "CSV  : " << Utf8FromPath(result.csvPath) << "\n";
+    if (!result.adifPath.empty()) {
+        out << "ADIF : " << Utf8FromPath(result.adifPath) << "\n";
+    }
+    return CliStatus::Success;
+}
+
+} // namespace zentu

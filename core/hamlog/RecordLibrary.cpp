@@ -1,1 +1,203 @@
 #include "hamlog/RecordLibrary.h"
+
+#include "platform/ProgramPaths.h"
+
+#include <hamlog/HamlogApi.h>
+
+#include <QLibrary>
+#include <QString>
+
+#include <cstring>
+
+namespace zentu {
+
+namespace {
+
+using GetThdllVersionFn = int (*)();
+using DbfOpenFn = int (*)(const char*, void*);
+using DbfRcountFn = int (*)(void*);
+using DbfCloseFn = void (*)(void*);
+using HamlogOpenFn = int (*)(int, void*, const char*, int);
+using ThwReadFn = int (*)(void*, std::int32_t, int);
+using ThwStringFn = void (*)(char*, void*, std::int16_t);
+using HamlogCloseFn = void (*)(void*, int);
+
+QString QStringFromPath(const std::filesystem::path& path) {
+    return QString::fromStdString(Utf8FromPath(path));
+}
+
+std::string NativeBytes(const std::filesystem::path& path) {
+    return path.string();
+}
+
+} // namespace
+
+struct RecordLibrary::Impl {
+    QLibrary mainLibrary;
+    QLibrary stringLibrary;
+
+    GetThdllVersionFn getThdllVersion = nullptr;
+    DbfOpenFn dbfOpen = nullptr;
+    DbfRcountFn dbfRcount = nullptr;
+    DbfCloseFn dbfClose = nullptr;
+    HamlogOpenFn hamlogOpen = nullptr;
+    ThwReadFn thwRead = nullptr;
+    ThwStringFn thwString = nullptr;
+    HamlogCloseFn hamlogClose = nullptr;
+
+    // The caller-owned areas the library works in: the record area of one open log and the text buffer
+    // ThwString fills. Both live as long as this object.
+    alignas(16) unsigned char record[HAMLOG_RECORD_SIZE] = {};
+    char text[HAMLOG_TEXT_SIZE] = {};
+    bool recordInUse = false;
+
+    ~Impl() {
+        if (recordInUse && hamlogClose != nullptr) {
+            hamlogClose(record, 0);
+        }
+    }
+};
+
+RecordLibrary::RecordLibrary() : m_impl(std::make_unique<Impl>()) {}
+
+RecordLibrary::~RecordLibrary() = default;
+
+std::string RecordLibrary::mainLibraryFileName() {
+#if defined(_WIN32)
+    return "Hamlog50.dll";
+#else
+    return "libHamlog50.so";
+#endif
+}
+
+std::string RecordLibrary::stringLibraryFileName() {
+#if defined(_WIN32)
+    return "Thdll2Vb.dll";
+#else
+    return "libThdll2Vb.so";
+#endif
+}
+
+namespace {
+
+// Loads a library from the program folder, then from beside the executable, then by its bare name from the
+// system's library path. Returns false with a message naming the library when none of them loads.
+bool LoadFromSearchPath(QLibrary& library, const std::string& fileName, const std::filesystem::path& programFolder,
+                        std::string& error) {
+    std::vector<QString> candidates;
+    if (!programFolder.empty()) {
+        candidates.push_back(QStringFromPath(programFolder / fileName));
+    }
+    candidates.push_back(QStringFromPath(ExecutableFolder() / fileName));
+    candidates.push_back(QString::fromStdString(fileName));
+
+    QString lastReason;
+    for (const QString& candidate : candidates) {
+        library.setFileName(candidate);
+        if (library.load()) {
+            return true;
+        }
+        lastReason = library.errorString();
+    }
+    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason.toStdString() + "）。";
+    return false;
+}
+
+template <typename Fn> bool Resolve(QLibrary& library, const char* name, const std::string& fileName, Fn& target,
+                                    std::string& error) {
+    target = reinterpret_cast<Fn>(library.resolve(name));
+    if (target == nullptr) {
+        error = "記録ライブラリ " + fileName + " に関数 " + name + " がありません。";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RecordLibrary::load(const std::filesystem::path& programFolder) {
+    m_error.clear();
+    Impl& impl = *m_impl;
+    const std::string mainName = mainLibraryFileName();
+    const std::string stringName = stringLibraryFileName();
+    if (!LoadFromSearchPath(impl.mainLibrary, mainName, programFolder, m_error) ||
+        !LoadFromSearchPath(impl.stringLibrary, stringName, programFolder, m_error)) {
+        return false;
+    }
+    const bool resolved = Resolve(impl.mainLibrary, "GetThdllVersion", mainName, impl.getThdllVersion, m_error) &&
+                          Resolve(impl.mainLibrary, "dbf_open", mainName, impl.dbfOpen, m_error) &&
+                          Resolve(impl.mainLibrary, "dbf_rcount", mainName, impl.dbfRcount, m_error) &&
+                          Resolve(impl.mainLibrary, "dbf_close", mainName, impl.dbfClose, m_error) &&
+                          Resolve(impl.mainLibrary, "HamlogOpen", mainName, impl.hamlogOpen, m_error) &&
+                          Resolve(impl.mainLibrary, "THW_read", mainName, impl.thwRead, m_error) &&
+                          Resolve(impl.mainLibrary, "HamlogClose", mainName, impl.hamlogClose, m_error) &&
+                          Resolve(impl.stringLibrary, "ThwString", stringName, impl.thwString, m_error);
+    if (!resolved) {
+        impl.getThdllVersion = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool RecordLibrary::isLoaded() const {
+    return m_impl->getThdllVersion != nullptr;
+}
+
+int RecordLibrary::version() const {
+    return isLoaded() ? m_impl->getThdllVersion() : 0;
+}
+
+std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const {
+    if (!isLoaded()) {
+        return -1;
+    }
+    alignas(16) unsigned char handle[HAMLOG_DBF_HANDLE_SIZE] = {};
+    const std::string path = NativeBytes(log);
+    if (m_impl->dbfOpen(path.c_str(), handle) != 0) {
+        return -1;
+    }
+    const int count = m_impl->dbfRcount(handle);
+    m_impl->dbfClose(handle);
+    return count;
+}
+
+int RecordLibrary::open(const std::filesystem::path& log) {
+    if (!isLoaded()) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    close();
+    const std::string path = NativeBytes(log);
+    m_impl->recordInUse = true;
+    return m_impl->hamlogOpen(0, m_impl->record, path.c_str(), 0);
+}
+
+void RecordLibrary::read(std::int32_t number) {
+    if (m_impl->recordInUse) {
+        m_impl->thwRead(m_impl->record, number, 2);
+    }
+}
+
+std::string RecordLibrary::field(int field) {
+    if (!m_impl->recordInUse) {
+        return {};
+    }
+    m_impl->text[0] = '\0';
+    m_impl->thwString(m_impl->text, m_impl->record, static_cast<std::int16_t>(field));
+    // The library ends the text with NUL; the bound below only guards against a library that does not.
+    return std::string(m_impl->text, strnlen(m_impl->text, sizeof m_impl->text));
+}
+
+void RecordLibrary::fields(std::array<std::string, 16>& out) {
+    for (int k = 0; k < 16; ++k) {
+        out[static_cast<std::size_t>(k)] = field(k + 1);
+    }
+}
+
+void RecordLibrary::close() {
+    if (m_impl->recordInUse) {
+        m_impl->hamlogClose(m_impl->record, 0);
+        m_impl->recordInUse = false;
+    }
+}
+
+} // namespace zentu
