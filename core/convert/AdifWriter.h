@@ -1,12 +1,17 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace zentu {
 
 class ModeTable;
+
+/// The program's web page and contact address named in the ADIF header.
+inline constexpr std::string_view kAdifWebPage = "https://zentu.example.org/";
+inline constexpr std::string_view kAdifMailAddress = "zentu@example.org";
 
 /// The band label of a frequency in MHz ("160M" ... "3CM"), or the empty text when no band applies.
 std::string freq_band(double mhz);
@@ -24,7 +29,9 @@ std::size_t Cp932CharacterCount(std::string_view cp932);
 /// (index 0 = field 1; CP932 bytes as the library gave them, cut at NUL, quotes not doubled).
 /// The mode goes through the fixed list, then through `modeTable` when one is given.
 /// Returns false when the record's date and time do not form a valid date-time; the record is then
-/// written with its date and time digits as they stand, unshifted.
+/// written unshifted with its date and time as they stand (the year widened when it is two digits), each
+/// cut or padded with blanks to the 8 and 4 characters its tag announces, any character other than
+/// printable ASCII shown as "?", so that the file stays readable ADIF.
 bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable);
 
 } // namespace zentu

@@ -1,1 +1,270 @@
 #include "convert/DateTime.h"
+
+#include <chrono>
+#include <optional>
+
+#include "text/TextHelpers.h"
+
+namespace zentu {
+
+namespace {
+
+namespace chr = std::chrono;
+
+constexpr int kJstOffsetHours = 9;
+
+/// A date and a time of day whose parts are known to be valid.
+struct DateTimeValue {
+    chr::year_month_day date;
+    int hour = 0;
+    int minute = 0;
+};
+
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+/// The value of a text made only of ASCII digits; nothing for an empty text or any other character.
+std::optional<int> DigitsValue(std::string_view text) {
+    if (text.empty() || text.size() > 8) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (char c : text) {
+        if (!IsAsciiDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::optional<chr::year_month_day> MakeDate(int year, int month, int day) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
+        return std::nullopt;
+    }
+    const chr::year_month_day date{chr::year{year}, chr::month{static_cast<unsigned>(month)},
+                                   chr::day{static_cast<unsigned>(day)}};
+    if (!date.ok()) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+/// A date yyyymmdd of exactly eight digits.
+std::optional<chr::year_month_day> ParseLongDate(std::string_view text) {
+    if (text.size() != 8) {
+        return std::nullopt;
+    }
+    const auto year = DigitsValue(text.substr(0, 4));
+    const auto month = DigitsValue(text.substr(4, 2));
+    const auto day = DigitsValue(text.substr(6, 2));
+    if (!year || !month || !day) {
+        return std::nullopt;
+    }
+    return MakeDate(*year, *month, *day);
+}
+
+/// A date yymmdd of exactly six digits, the year widened by the century rule.
+std::optional<chr::year_month_day> ParseShortDate(std::string_view text) {
+    if (text.size() != 6) {
+        return std::nullopt;
+    }
+    const auto year = DigitsValue(text.substr(0, 2));
+    const auto month = DigitsValue(text.substr(2, 2));
+    const auto day = DigitsValue(text.substr(4, 2));
+    if (!year || !month || !day) {
+        return std::nullopt;
+    }
+    return MakeDate(WidenYear(*year), *month, *day);
+}
+
+/// Hour and minute from the first four characters hhmm of a text.
+std::optional<std::pair<int, int>> ParseHourMinute(std::string_view text) {
+    if (text.size() < 4) {
+        return std::nullopt;
+    }
+    const auto hour = DigitsValue(text.substr(0, 2));
+    const auto minute = DigitsValue(text.substr(2, 2));
+    if (!hour || !minute || *hour > 23 || *minute > 59) {
+        return std::nullopt;
+    }
+    return std::pair{*hour, *minute};
+}
+
+/// A record's time hhmm followed by its zone: "J", "U" or nothing (blanks around the zone are allowed).
+std::optional<std::pair<int, int>> ParseRecordTime(std::string_view text) {
+    const auto hourMinute = ParseHourMinute(text);
+    if (!hourMinute) {
+        return std::nullopt;
+    }
+    const std::string_view zone = TrimBlanks(text.substr(4));
+    if (!zone.empty() && zone != "J" && zone != "U") {
+        return std::nullopt;
+    }
+    return hourMinute;
+}
+
+DateTimeValue ShiftToUtc(const DateTimeValue& jst) {
+    const chr::sys_time<chr::minutes> point =
+        chr::sys_days{jst.date} + chr::hours{jst.hour} + chr::minutes{jst.minute} - chr::hours{kJstOffsetHours};
+    const chr::sys_days day = chr::floor<chr::days>(point);
+    const auto minutesOfDay = static_cast<int>((point - day).count());
+    return DateTimeValue{chr::year_month_day{day}, minutesOfDay / 60, minutesOfDay % 60};
+}
+
+void AppendDigits(std::string& out, int value, int width) {
+    std::string digits(static_cast<std::size_t>(width), '0');
+    for (int i = width - 1; i >= 0 && value > 0; --i) {
+        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out += digits;
+}
+
+std::string FormatDate(const chr::year_month_day& date) {
+    std::string text;
+    AppendDigits(text, static_cast<int>(date.year()), 4);
+    AppendDigits(text, static_cast<int>(static_cast<unsigned>(date.month())), 2);
+    AppendDigits(text, static_cast<int>(static_cast<unsigned>(date.day())), 2);
+    return text;
+}
+
+std::string FormatTime(int hour, int minute) {
+    std::string text;
+    AppendDigits(text, hour, 2);
+    AppendDigits(text, minute, 2);
+    return text;
+}
+
+std::int64_t DateNumber(const chr::year_month_day& date) {
+    return static_cast<std::int64_t>(static_cast<int>(date.year())) * 10000 +
+           static_cast<std::int64_t>(static_cast<unsigned>(date.month())) * 100 +
+           static_cast<std::int64_t>(static_cast<unsigned>(date.day()));
+}
+
+std::int64_t Key(const chr::year_month_day& date, int hour, int minute) {
+    return DateNumber(date) * 10000 + hour * 100 + minute;
+}
+
+/// The calendar date of the first eight digits of a 12-digit key, when they form one.
+std::optional<chr::year_month_day> KeyDate(std::int64_t key) {
+    const std::int64_t date = key / 10000;
+    if (date < 0 || date > 99991231) {
+        return std::nullopt;
+    }
+    return MakeDate(static_cast<int>(date / 10000), static_cast<int>(date / 100 % 100), static_cast<int>(date % 100));
+}
+
+/// Whether a date lies within one calendar day of an edge date.
+bool IsNextTo(const chr::year_month_day& date, const std::optional<chr::year_month_day>& edge) {
+    if (!edge) {
+        return false;
+    }
+    const auto distance = (chr::sys_days{date} - chr::sys_days{*edge}).count();
+    return distance >= -1 && distance <= 1;
+}
+
+/// The common part of conv_J2U_2 and conv_UTC.
+bool ConvertRecordDateTime(std::string_view date, std::string_view time, bool shift, std::string& qsoDate,
+                           std::string& timeOn) {
+    const auto day = ParseShortDate(date);
+    const auto hourMinute = ParseRecordTime(time);
+    if (!day || !hourMinute) {
+        return false;
+    }
+    DateTimeValue value{*day, hourMinute->first, hourMinute->second};
+    if (shift) {
+        value = ShiftToUtc(value);
+    }
+    qsoDate = FormatDate(value.date);
+    timeOn = FormatTime(value.hour, value.minute);
+    return true;
+}
+
+} // namespace
+
+int WidenYear(int twoDigitYear) {
+    return twoDigitYear > 50 ? 1900 + twoDigitYear : 2000 + twoDigitYear;
+}
+
+bool conv_J2U(std::string_view date, std::string_view time, std::string& outDate, std::string& outTime) {
+    const auto day = ParseLongDate(date);
+    const auto hourMinute = ParseHourMinute(time);
+    if (!day || !hourMinute) {
+        return false;
+    }
+    const DateTimeValue utc = ShiftToUtc(DateTimeValue{*day, hourMinute->first, hourMinute->second});
+    outDate = FormatDate(utc.date);
+    outTime = FormatTime(utc.hour, utc.minute) + "U";
+    return true;
+}
+
+bool conv_J2U_2(std::string_view date, std::string_view time, std::string& qsoDate, std::string& timeOn) {
+    return ConvertRecordDateTime(date, time, true, qsoDate, timeOn);
+}
+
+bool conv_UTC(std::string_view date, std::string_view time, std::string& qsoDate, std::string& timeOn) {
+    return ConvertRecordDateTime(date, time, false, qsoDate, timeOn);
+}
+
+RangeKeys MakeRangeKeys(std::string_view startDate, std::string_view endDate, std::string_view dateTimeUJ) {
+    RangeKeys keys;
+    const auto start = ParseLongDate(TrimBlanks(startDate));
+    const auto end = ParseLongDate(TrimBlanks(endDate));
+    if (!start || !end) {
+        keys.valid = false;
+        return keys;
+    }
+    if (dateTimeUJ == "JST") {
+        // The range is given in JST days: from 00:00 JST of the first day to 23:59 JST of the last.
+        const DateTimeValue from = ShiftToUtc(DateTimeValue{*start, 0, 0});
+        const DateTimeValue to = ShiftToUtc(DateTimeValue{*end, 23, 59});
+        keys.start_key = Key(from.date, from.hour, from.minute);
+        keys.end_key = Key(to.date, to.hour, to.minute);
+    } else {
+        keys.start_key = Key(*start, 0, 0);
+        keys.end_key = Key(*end, 23, 59);
+    }
+    return keys;
+}
+
+DateDecision Date_sub(std::string_view dateField, std::string_view timeField, const RangeKeys& keys,
+                      std::string_view dateTimeUJ) {
+    if (!keys.valid) {
+        return DateDecision::Skip;
+    }
+    const auto recordDate = ParseShortDate(RemoveAll(dateField, "/"));
+    const std::string time = RemoveAll(timeField, ":");
+    const auto recordTime = ParseRecordTime(time);
+    if (!recordDate || !recordTime) {
+        return DateDecision::Invalid;
+    }
+
+    const std::int64_t d = DateNumber(*recordDate);
+    const std::int64_t s = keys.start_key / 10000;
+    const std::int64_t e = keys.end_key / 10000;
+    if (dateTimeUJ == "NON") {
+        return s <= d && d <= e ? DateDecision::Take : DateDecision::Skip;
+    }
+    if (s < d && d < e) {
+        return DateDecision::Take;
+    }
+
+    // At the range's edges the time decides; a JST time is moved to UTC first, which may move the date
+    // back a day. Farther away the date alone already puts the record outside.
+    chr::year_month_day date = *recordDate;
+    int hour = recordTime->first;
+    int minute = recordTime->second;
+    const bool nearEdge = IsNextTo(date, KeyDate(keys.start_key)) || IsNextTo(date, KeyDate(keys.end_key));
+    if (nearEdge && time.find('J') != std::string::npos) {
+        const DateTimeValue utc = ShiftToUtc(DateTimeValue{date, hour, minute});
+        date = utc.date;
+        hour = utc.hour;
+        minute = utc.minute;
+    }
+    const std::int64_t k = Key(date, hour, minute);
+    return keys.start_key <= k && k <= keys.end_key ? DateDecision::Take : DateDecision::Skip;
+}
+
+} // namespace zentu

@@ -13,12 +13,14 @@ namespace zentu {
 class ModeTable {
 public:
     static constexpr int kMaxRows = 40;
-    using Row = std::array<std::string, 5>;
+    static constexpr int kColumns = 5;
+    using Row = std::array<std::string, kColumns>;
 
-    /// Reads a table file: five list-input fields per line (missing fields empty), at most 40 rows; an empty
-    /// file gives an empty table. Returns false when the file cannot be read.
+    /// Reads a table file: five list-input fields per line (missing fields empty, extra fields on a line
+    /// ignored), at most 40 rows; an empty file gives an empty table. Returns false, keeping the table as
+    /// it was, when the file cannot be read.
     bool load(const std::filesystem::path& file);
-    /// Reads a table from bytes, with the same rules.
+    /// Reads a table from bytes, with the same rules (replaces the whole table).
     void loadFromBytes(std::string_view bytes);
 
     /// Number of rows read (rows are numbered 1 to count; row 0 is always empty).
@@ -26,8 +28,9 @@ public:
     /// Row r, 0 to count.
     const Row& row(int r) const { return m_rows.at(static_cast<std::size_t>(r)); }
 
-    /// Maps a mode: the key is the mode trimmed and upper-cased; rows 0 to count, columns 1 to 4, are
-    /// compared with their cells trimmed; the first match gives column 0 trimmed. No match: unchanged.
+    /// Maps a mode: the key is the mode trimmed and upper-cased (ASCII letters only; double-byte characters
+    /// kept); rows 0 to count, columns 1 to 4, are compared with their cells trimmed; the first match gives
+    /// column 0 trimmed. No match: unchanged.
     std::string conv_mode_tbl(std::string_view mode) const;
 
 private:
