@@ -25,7 +25,16 @@ std::string ReplaceAll(std::string_view text, std::string_view what, std::string
 std::int32_t AnsiByteLength(std::string_view utf8);
 
 /// Encodes a UTF-8 text in CP932, takes `length` bytes from byte `start` (1-based), and decodes them back.
-/// A cut through a double-byte character drops that half character.
+/// A cut through a double-byte character drops that half character. A start below 1 counts from the first
+/// byte; a length below 1, or a start past the end, gives the empty text; a length past the end takes the rest.
 std::string AnsiByteMid(std::string_view utf8, std::int32_t start, std::int32_t length);
+
+/// Whether a CP932 byte starts a double-byte character (0x81-0x9F, 0xE0-0xFC), so that the next byte
+/// belongs to it whatever its value.
+bool IsCp932LeadByte(unsigned char byte);
+
+/// Upper-cases the ASCII letters of CP932 bytes; the bytes of double-byte characters stay as they are
+/// (a trail byte may look like a lower-case letter).
+std::string Cp932UpperAscii(std::string_view cp932);
 
 } // namespace zentu
