@@ -1,1 +1,587 @@
 #include "settings/ProfileFile.h"
+
+#include "text/TextHelpers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace zentu {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+thread_local std::string t_lastError;
+
+// ---------------------------------------------------------------------------------------------------------------
+// The file as lines
+
+/// One line of the file: its text and its own line end ("\r\n", "\n", "\r", or none for a last line without).
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+using Lines = std::vector<Line>;
+
+Lines splitLines(std::string_view bytes) {
+    Lines lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t stop = pos;
+        while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n') {
+            ++stop;
+        }
+        Line line{std::string(bytes.substr(pos, stop - pos)), {}};
+        if (stop < bytes.size()) {
+            const std::size_t endLength =
+                (bytes[stop] == '\r' && stop + 1 < bytes.size() && bytes[stop + 1] == '\n') ? 2 : 1;
+            line.end.assign(bytes.substr(stop, endLength));
+            stop += endLength;
+        }
+        lines.push_back(std::move(line));
+        pos = stop;
+    }
+    return lines;
+}
+
+std::string joinLines(const Lines& lines) {
+    std::size_t size = 0;
+    for (const Line& line : lines) {
+        size += line.text.size() + line.end.size();
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    for (const Line& line : lines) {
+        bytes += line.text;
+        bytes += line.end;
+    }
+    return bytes;
+}
+
+/// The position of the first `wanted` byte that is a character of its own, not the trail byte of a
+/// double-byte character (CP932 trail bytes include "[", "]" and "\").
+std::size_t findCp932(std::string_view text, char wanted) {
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] == wanted) {
+            return pos;
+        }
+        if (IsCp932LeadByte(static_cast<unsigned char>(text[pos]))) {
+            ++pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+/// The section name of a header line ("[name]" after optional blanks; the name trimmed), or nothing.
+std::optional<std::string_view> headerName(std::string_view text) {
+    const std::string_view trimmed = TrimBlanks(text);
+    if (trimmed.empty() || trimmed.front() != '[') {
+        return std::nullopt;
+    }
+    std::string_view name = trimmed.substr(1);
+    name = name.substr(0, findCp932(name, ']')); // a header without "]" names the rest of its line
+    return TrimBlanks(name);
+}
+
+bool isBlankLine(const Line& line) {
+    return TrimBlanks(line.text).empty();
+}
+
+/// An entry line's key (before the first "=", trimmed) and value (after it), or nothing for a line without "=".
+struct Entry {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<Entry> entryOf(std::string_view text) {
+    const std::size_t equals = text.find('='); // "=" is below every trail byte, so a byte search is safe
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Entry{TrimBlanks(text.substr(0, equals)), text.substr(equals + 1)};
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && Cp932UpperAscii(a) == Cp932UpperAscii(b);
+}
+
+/// The index of the first header line of the section, or nothing. A section that occurs more than once is
+/// reached only at its first occurrence.
+std::optional<std::size_t> findSection(const Lines& lines, std::string_view section) {
+    const std::string_view wanted = TrimBlanks(section);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = headerName(lines[i].text);
+        if (name && sameName(*name, wanted)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+/// One past the last line of the section whose header is at `header`: the next header or the end of the file.
+std::size_t sectionEnd(const Lines& lines, std::size_t header) {
+    std::size_t i = header + 1;
+    while (i < lines.size() && !headerName(lines[i].text)) {
+        ++i;
+    }
+    return i;
+}
+
+/// One past the last non-blank line of the section, so that blank lines that separate it from the next
+/// section stay where they are.
+std::size_t sectionContentEnd(const Lines& lines, std::size_t header) {
+    std::size_t end = sectionEnd(lines, header);
+    while (end > header + 1 && isBlankLine(lines[end - 1])) {
+        --end;
+    }
+    return end;
+}
+
+std::optional<std::size_t> findKey(const Lines& lines, std::size_t header, std::string_view key) {
+    const std::string_view wanted = TrimBlanks(key);
+    const std::size_t end = sectionEnd(lines, header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const auto entry = entryOf(lines[i].text);
+        if (entry && sameName(entry->key, wanted)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+/// Makes sure the line before `index` ends, so a line inserted at `index` starts a line of its own.
+void endLineBefore(Lines& lines, std::size_t index) {
+    if (index > 0 && lines[index - 1].end.empty()) {
+        lines[index - 1].end = kCrLf;
+    }
+}
+
+std::size_t appendSectionHeader(Lines& lines, std::string_view section) {
+    endLineBefore(lines, lines.size());
+    lines.push_back(Line{"[" + std::string(section) + "]", std::string(kCrLf)});
+    return lines.size() - 1;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Values
+
+/// How a value is read: blanks around it are dropped and one pair of double quotes that encloses it
+/// is removed, as the Windows profile functions do.
+std::string_view readValue(std::string_view raw) {
+    std::string_view value = TrimBlanks(raw);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+/// How a value is written: as it is, unless reading it back would change it (blanks at either end, or
+/// enclosing double quotes of its own); then it is enclosed in double quotes, which reading removes.
+std::string storedValue(std::string_view value) {
+    if (readValue(value) == value) {
+        return std::string(value);
+    }
+    return "\"" + std::string(value) + "\"";
+}
+
+/// Cuts a value to at most `limit` bytes without leaving the lead byte of a double-byte character alone
+/// at the end (such a value would not decode).
+std::string_view cutValue(std::string_view value, std::size_t limit) {
+    if (value.size() <= limit) {
+        return value;
+    }
+    std::size_t pos = 0;
+    while (pos < limit) {
+        const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(value[pos])) ? 2 : 1;
+        if (pos + width > limit) {
+            break;
+        }
+        pos += width;
+    }
+    return value.substr(0, pos);
+}
+
+bool hasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Reading and writing whole files
+
+std::string displayName(const std::filesystem::path& file) {
+#if defined(_WIN32)
+    const auto utf8 = file.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return file.string();
+#endif
+}
+
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
+
+bool fail(const std::filesystem::path& file, const std::string& what) {
+    t_lastError = "設定ファイル " + displayName(file) + " " + what;
+    return false;
+}
+
+enum class ReadOutcome { Read, Missing, Failed };
+
+/// Reads the whole file. A file that is not there (or whose folder is not there) is Missing; a file that is
+/// there but cannot be read is Failed, with the reason in `error`.
+ReadOutcome readFile(const std::filesystem::path& file, std::string& bytes, int& error) {
+    bytes.clear();
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (!std::filesystem::exists(status)) {
+        return ReadOutcome::Missing;
+    }
+    if (std::filesystem::is_directory(status)) {
+        error = EISDIR;
+        return ReadOutcome::Failed;
+    }
+#if defined(_WIN32)
+    std::FILE* in = _wfopen(file.c_str(), L"rb");
+#else
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+#endif
+    if (in == nullptr) {
+        error = errno;
+        return (error == ENOENT || error == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
+    }
+    char buffer[16384];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        bytes.append(buffer, got);
+    }
+    const bool failed = std::ferror(in) != 0;
+    error = failed ? (errno != 0 ? errno : EIO) : 0;
+    std::fclose(in);
+    return failed ? ReadOutcome::Failed : ReadOutcome::Read;
+}
+
+/// The file's lines for reading; a file that cannot be read reads as empty (settings reads never fail).
+Lines readLines(const std::filesystem::path& file) {
+    std::string bytes;
+    int error = 0;
+    if (readFile(file, bytes, error) != ReadOutcome::Read) {
+        return {};
+    }
+    return splitLines(bytes);
+}
+
+/// The file's lines before a change. A file that is there but cannot be read stops the write: replacing it
+/// with only the new lines would lose everything else it holds.
+bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
+    std::string bytes;
+    int error = 0;
+    if (readFile(file, bytes, error) == ReadOutcome::Failed) {
+        if (error == EISDIR) {
+            return fail(file, "はフォルダーなので書き込めません。");
+        }
+        return fail(file, "を読み込めないため、書き込みを中止しました（" + systemReason(error) + "）。");
+    }
+    lines = splitLines(bytes);
+    return true;
+}
+
+/// The file to replace: a symbolic link is followed, so the link stays and its target gets the new content.
+std::filesystem::path replaceTarget(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(file, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(file, ec);
+        if (!ec) {
+            return resolved;
+        }
+    }
+    return file;
+}
+
+std::filesystem::path temporaryNameFor(const std::filesystem::path& target, std::mt19937_64& random) {
+    std::filesystem::path name = ".";
+    name += target.filename().native();
+    name += "." + std::to_string(random() % 1000000000ULL) + ".tmp";
+    return target.parent_path() / name;
+}
+
+#if defined(_WIN32)
+
+bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    const std::filesystem::path target = replaceTarget(file);
+    std::mt19937_64 random{std::random_device{}()};
+    std::filesystem::path temporary;
+    std::FILE* out = nullptr;
+    for (int attempt = 0; attempt < 20 && out == nullptr; ++attempt) {
+        temporary = temporaryNameFor(target, random);
+        out = _wfopen(temporary.c_str(), L"wbx");
+        if (out == nullptr && errno != EEXIST) {
+            break;
+        }
+    }
+    if (out == nullptr) {
+        return fail(file, "を保存できませんでした。同じフォルダーに一時ファイルを作れません（" + systemReason(errno) +
+                              "）。");
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0 &&
+                         _commit(_fileno(out)) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return fail(file, "を書き込めませんでした（" + systemReason(written ? errno : writeError) + "）。");
+    }
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return fail(file, "を置き換えられませんでした（Windows エラー " + std::to_string(GetLastError()) + "）。");
+    }
+    return true;
+}
+
+#else
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    const std::filesystem::path target = replaceTarget(file);
+    std::error_code ec;
+    if (std::filesystem::is_directory(target, ec)) {
+        return fail(file, "はフォルダーなので書き込めません。");
+    }
+
+    // The temporary file lies beside the target, so the rename stays within one file system.
+    std::mt19937_64 random{std::random_device{}()};
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
+        temporary = temporaryNameFor(target, random);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        return fail(file, "を保存できませんでした。同じフォルダーに一時ファイルを作れません（" + systemReason(errno) +
+                              "）。");
+    }
+
+    const auto giveUp = [&](const std::string& what, int error) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temporary.c_str());
+        return fail(file, what + "（" + systemReason(error) + "）。");
+    };
+
+    // Keep the permissions (and, where allowed, the owner) the file had.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        if (::fchmod(fd, existing.st_mode & 07777) != 0) {
+            return giveUp("の属性を引き継げませんでした", errno);
+        }
+        [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+    }
+
+    if (!writeAll(fd, bytes)) {
+        return giveUp("を書き込めませんでした", errno);
+    }
+    if (::fsync(fd) != 0) {
+        return giveUp("を書き込めませんでした", errno);
+    }
+    const int closing = ::close(fd);
+    fd = -1;
+    if (closing != 0) {
+        return giveUp("を書き込めませんでした", errno);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return giveUp("を置き換えられませんでした", errno);
+    }
+
+    // Make the rename itself durable; a failure here leaves a complete file either way.
+    const auto folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
+}
+
+#endif
+
+// ---------------------------------------------------------------------------------------------------------------
+// Changes
+
+/// Refuses texts that would change the file's structure when written: a line break or NUL anywhere, an
+/// "=" in a key, a "]" in a section name, an empty key.
+bool checkKeyWrite(const std::filesystem::path& file, const ProfileFile::KeyValue& write) {
+    if (hasLineBreakOrNul(write.section) || hasLineBreakOrNul(write.key) || hasLineBreakOrNul(write.value)) {
+        return fail(file, "に書き込めません。セクション名、キーまたは値に改行が含まれています。");
+    }
+    if (findCp932(write.section, ']') != std::string_view::npos) {
+        return fail(file, "に書き込めません。セクション名に「]」が含まれています。");
+    }
+    if (TrimBlanks(write.key).empty() || write.key.find('=') != std::string::npos) {
+        return fail(file, "に書き込めません。キーが空か「=」を含んでいます。");
+    }
+    return true;
+}
+
+void applyKeyWrite(Lines& lines, const ProfileFile::KeyValue& write) {
+    const std::string value = storedValue(write.value);
+    auto header = findSection(lines, write.section);
+    if (!header) {
+        header = appendSectionHeader(lines, write.section);
+    }
+    if (const auto existing = findKey(lines, *header, write.key)) {
+        // Keep the key as the file spells it and the line's own line end; only the value changes.
+        Line& line = lines[*existing];
+        line.text = std::string(entryOf(line.text)->key) + "=" + value;
+        return;
+    }
+    const std::size_t at = sectionContentEnd(lines, *header);
+    endLineBefore(lines, at);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                 Line{std::string(write.key) + "=" + value, std::string(kCrLf)});
+}
+
+bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
+    for (const auto& write : writes) {
+        if (!checkKeyWrite(file, write)) {
+            return false;
+        }
+    }
+    Lines lines;
+    if (!readLinesForChange(file, lines)) {
+        return false;
+    }
+    for (const auto& write : writes) {
+        applyKeyWrite(lines, write);
+    }
+    return writeAtomically(file, joinLines(lines));
+}
+
+} // namespace
+
+std::string ProfileFile::readString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t bufferSize) {
+    const std::size_t limit = bufferSize > 0 ? bufferSize - 1 : 0;
+    const Lines lines = readLines(file);
+    const auto header = findSection(lines, section);
+    if (header) {
+        if (const auto index = findKey(lines, *header, key)) {
+            return std::string(cutValue(readValue(entryOf(lines[*index].text)->value), limit));
+        }
+    }
+    return std::string(cutValue(defaultValue, limit));
+}
+
+bool ProfileFile::writeString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                              std::string_view value) {
+    return changeFile(file, {KeyValue{std::string(section), std::string(key), std::string(value)}});
+}
+
+bool ProfileFile::writeStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes) {
+    return changeFile(file, writes);
+}
+
+std::vector<std::string> ProfileFile::sectionNames(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    for (const Line& line : readLines(file)) {
+        const auto name = headerName(line.text);
+        if (!name) {
+            continue;
+        }
+        bool known = false;
+        for (const auto& seen : names) {
+            known = known || sameName(seen, *name);
+        }
+        if (!known) {
+            names.emplace_back(*name);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> ProfileFile::sectionLines(const std::filesystem::path& file, std::string_view section) {
+    std::vector<std::string> result;
+    const Lines lines = readLines(file);
+    const auto header = findSection(lines, section);
+    if (!header) {
+        return result;
+    }
+    const std::size_t end = sectionEnd(lines, *header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        const std::string_view text = TrimBlanks(lines[i].text);
+        if (!text.empty()) {
+            result.emplace_back(text);
+        }
+    }
+    return result;
+}
+
+bool ProfileFile::writeSection(const std::filesystem::path& file, std::string_view section,
+                               const std::vector<std::string>& lines) {
+    if (hasLineBreakOrNul(section) || findCp932(section, ']') != std::string_view::npos) {
+        return fail(file, "に書き込めません。セクション名に改行か「]」が含まれています。");
+    }
+    for (const auto& line : lines) {
+        if (hasLineBreakOrNul(line) || headerName(line)) {
+            return fail(file, "に書き込めません。行に改行が含まれているか、行がセクション見出しになっています。");
+        }
+    }
+    Lines content;
+    if (!readLinesForChange(file, content)) {
+        return false;
+    }
+    auto header = findSection(content, section);
+    if (!header) {
+        header = appendSectionHeader(content, section);
+    }
+    endLineBefore(content, *header + 1);
+    const std::size_t from = *header + 1;
+    const std::size_t to = sectionContentEnd(content, *header);
+    content.erase(content.begin() + static_cast<std::ptrdiff_t>(from),
+                  content.begin() + static_cast<std::ptrdiff_t>(to));
+    Lines replacement;
+    replacement.reserve(lines.size());
+    for (const auto& line : lines) {
+        replacement.push_back(Line{line, std::string(kCrLf)});
+    }
+    content.insert(content.begin() + static_cast<std::ptrdiff_t>(from), replacement.begin(), replacement.end());
+    return writeAtomically(file, joinLines(content));
+}
+
+const std::string& ProfileFile::lastError() {
+    return t_lastError;
+}
+
+} // namespace zentu

@@ -12,8 +12,16 @@ namespace zentu {
 ///
 /// Files are CP932 text; every text passed in or out here is CP932 bytes as stored (callers convert).
 /// Section names and keys compare without regard to letter case (ASCII letters only; the bytes of a
-/// double-byte character are never folded). A section header is "[name]"; an entry line is "key=value";
-/// blanks around the name and the key are ignored when looking them up.
+/// double-byte character are never folded). A section header is a line whose text starts with "[" (after
+/// blanks); its name runs to the "]" and is trimmed. An entry line is "key=value": the key is the text before
+/// the first "=", trimmed. Lines before the first section header belong to no section. When a section occurs
+/// more than once, its first occurrence is the one every call reads and changes; the same holds for a key
+/// that occurs twice in a section.
+///
+/// Values: reading drops the blanks around a value and one pair of double quotes that encloses it, as the
+/// Windows profile functions do. Writing stores a value as it is, unless reading would then change it (blanks
+/// at either end, or enclosing quotes of its own): such a value is written enclosed in double quotes, so every
+/// value reads back exactly as written.
 ///
 /// Each call opens, reads or changes, and closes the file. A write builds the whole new file, writes it to a
 /// temporary file beside the target and renames it over the target, so a crash or a full disk never leaves a
@@ -24,11 +32,16 @@ class ProfileFile {
 public:
     /// The key's value (the text after the first "=" of its line), or `defaultValue` when the file, the
     /// section or the key is missing; cut to `bufferSize - 1` bytes (a buffer of 256 gives at most 255).
+    /// The cut never leaves half a double-byte character at the end, so it may give one byte less.
+    /// A file that cannot be read reads as missing.
     static std::string readString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                                   std::string_view defaultValue, std::size_t bufferSize);
 
     /// Sets the key's line to key + "=" + value. A missing key is added at the end of its section, a missing
     /// section at the end of the file, a missing file is created. Every other line stays as it is.
+    /// An existing key keeps its spelling in the file; only its value changes. A line break or NUL in any
+    /// text, an "=" in the key, an empty key or a "]" in the section name is refused (false, nothing written),
+    /// as is a file that exists but cannot be read. A missing folder is not created.
     static bool writeString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                             std::string_view value);
 
@@ -43,18 +56,22 @@ public:
     /// file once: either all of them reach the disk or none does.
     static bool writeStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes);
 
-    /// Every section name of the file, in file order (a missing file gives none).
+    /// Every section name of the file, in file order (a missing file gives none). A name that occurs again
+    /// (letter case aside) is listed once, at its first place.
     static std::vector<std::string> sectionNames(const std::filesystem::path& file);
 
-    /// The non-empty lines of a section, in file order, without their line ends (a missing section gives none).
+    /// The non-empty lines of a section (entries and lines without "="), in file order, without their line ends
+    /// and the blanks around them (a missing section gives none).
     static std::vector<std::string> sectionLines(const std::filesystem::path& file, std::string_view section);
 
     /// Replaces every line of the section by `lines` (each written as given, ended by CR LF). A missing section
-    /// is appended at the end of the file, a missing file is created; other sections stay untouched.
+    /// is appended at the end of the file, a missing file is created; other sections stay untouched. The header
+    /// line stays, and so do blank lines that separate the section from the next one. A line holding a line
+    /// break or NUL, or one that would read as a section header, is refused.
     static bool writeSection(const std::filesystem::path& file, std::string_view section,
                              const std::vector<std::string>& lines);
 
-    /// The reason for the last failed write of this thread, in plain words naming the file.
+    /// The reason for the last failed write of this thread, a Japanese sentence (UTF-8) naming the file.
     static const std::string& lastError();
 };
 
