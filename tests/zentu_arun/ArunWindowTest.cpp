@@ -1,0 +1,305 @@
+#include "ArunState.h"
+#include "zentu_arun.h"
+
+#include "convert/ConversionRun.h"
+#include "settings/JobRegistry.h"
+#include "settings/JobSettings.h"
+#include "window/Prompts.h"
+
+#include "LogWriter.h"
+#include "TestSupport.h"
+#include "WidgetFinder.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace zentu {
+namespace {
+
+/// Answers message boxes by remembering them.
+class ScriptedPrompts : public Prompts {
+public:
+    void notify(QWidget*, const QString& text) override { notices << text; }
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    QStringList notices;
+};
+
+hamlog::LogRecord Qso(const std::string& call, const std::string& date, const std::string& mode = "SSB") {
+    hamlog::LogRecord record;
+    record.fields = {call, date, "12:00J", "59", "59", "7.050", mode, "1001", "", "", "", "", "", "", "", ""};
+    return record;
+}
+
+QString Text(QObject* window, const char* name) {
+    return test::Find<QLabel>(window, name)->text();
+}
+
+QColor Colour(QObject* window, const char* name) {
+    return test::Find<QLabel>(window, name)->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+class ArunWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> m_dir;
+    std::unique_ptr<ArunState> m_state;
+    std::unique_ptr<zentu_arun> m_window;
+    ScriptedPrompts m_prompts;
+    std::vector<int> m_waits;
+    int m_ends = 0;
+
+    std::filesystem::path folder() const { return m_dir->path(); }
+
+    void makeFolder() {
+        m_dir = std::make_unique<test::TempDir>();
+        std::filesystem::create_directories(folder() / "ini");
+        std::filesystem::create_directories(folder() / "JOB");
+        std::string error;
+        QVERIFY2(hamlog::CreateLog(folder() / "LOG.hdb",
+                                   {Qso("JA1AA", "10/01/01"), Qso("JA1BB", "10/01/02", "PH"), Qso("JA1CC", "10/01/03")},
+                                   &error),
+                 error.c_str());
+        const JobRegistry registry(folder());
+        for (int n = 1; n <= 9; ++n) {
+            QVERIFY(registry.writeEmptySlot(n));
+        }
+    }
+
+    void registerJob(int job, const std::string& name, JobSettings settings) {
+        QVERIFY(JobRegistry(folder()).writeRegisteredJob(job, {name, "m1 ", " m2", ""}));
+        if (settings.set_hdb_dir.empty()) {
+            settings.set_hdb_dir = (folder() / "LOG.hdb").string();
+        }
+        if (settings.set_outcsv_dir.empty()) {
+            settings.set_outcsv_dir = (folder() / ("OUT" + std::to_string(job) + ".CSV")).string();
+        }
+        QVERIFY(SaveJobSettings(folder(), job, settings, kZentuVersion));
+    }
+
+    static JobSettings Mode(const std::string& flag) {
+        JobSettings settings;
+        settings.select_flag = flag;
+        settings.adif_out = "1";
+        return settings;
+    }
+
+    void openWindow() {
+        m_state = std::make_unique<ArunState>();
+        m_state->ProgramFolder = folder();
+        QVERIFY2(m_state->library.load(test::BinDir()), m_state->library.errorString().c_str());
+        m_window = std::make_unique<zentu_arun>(*m_state, m_prompts);
+        m_waits.clear();
+        m_ends = 0;
+        m_window->setWaiter([this](int milliseconds) { m_waits.push_back(milliseconds); });
+        m_window->setProgramEnd([this] { ++m_ends; });
+        m_window->load();
+        m_window->show();
+    }
+
+    QListWidget* list() { return test::Find<QListWidget>(m_window.get(), "List1"); }
+    QPushButton* runButton() { return test::Find<QPushButton>(m_window.get(), "cmdDo_job"); }
+
+    void select(int row) {
+        list()->setCurrentRow(row);
+    }
+
+private slots:
+    void init() {
+        m_prompts.notices.clear();
+        makeFolder();
+    }
+
+    void cleanup() {
+        m_window.reset();
+        m_state.reset();
+        m_dir.reset();
+    }
+
+    void listsRegisteredAndEmptySlotsAndLeavesOutMissingOnes() {
+        registerJob(1, "Alpha", Mode("0"));
+        std::filesystem::remove(folder() / "JOB" / "JOB_3.txt");
+        openWindow();
+        QCOMPARE(list()->count(), 8);
+        QCOMPARE(list()->item(0)->text(), QStringLiteral("JOB 1 : Alpha"));
+        QCOMPARE(list()->item(1)->text(), QStringLiteral("JOB 2 : "));
+        QCOMPARE(list()->item(2)->text(), QStringLiteral("JOB 4 : "));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral(" zentu_arun.exe   ver 0.24"));
+        QVERIFY(runButton()->isEnabled());
+        QCOMPARE(Text(m_window.get(), "Label4"), QStringLiteral("JOB 1 : Alpha"));
+        QCOMPARE(Text(m_window.get(), "Label1"), QStringLiteral("m1 \r\n m2\r\n\r\n"));
+        QCOMPARE(Text(m_window.get(), "lblInfo"), QStringLiteral("入力数: 3 件"));
+        QCOMPARE(Text(m_window.get(), "Label2"), QStringLiteral("（　設定変更等は、管理者がzentu_setで実施する　）"));
+        QCOMPARE(Colour(m_window.get(), "Label2"), QColor(0, 0, 255));
+        QCOMPARE(test::Find<QAction>(m_window.get(), "mnuExit")->text(), QStringLiteral("終了"));
+    }
+
+    void anUnregisteredJob1LeavesTheRunButtonDisabled() {
+        registerJob(2, "Beta", Mode("0"));
+        openWindow();
+        QVERIFY(!runButton()->isEnabled());
+        select(1);
+        QVERIFY(runButton()->isEnabled());
+        select(0);
+        QVERIFY(!runButton()->isEnabled());
+    }
+
+    void summarisesEveryRangeMode_data() {
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("all") << "0" << "" << QStringLiteral("出力データ ： 全レコード");
+        QTest::newRow("JST") << "1" << "JST"
+                             << QStringLiteral("出力データ ： 日付で範囲指定 ：　20100101　～　20100131  JST");
+        QTest::newRow("NON") << "1" << "NON"
+                             << QStringLiteral("出力データ ： 日付で範囲指定 ：　20100101　～　20100131  UTC/JST 無視");
+        QTest::newRow("numbers") << "2" << "" << QStringLiteral("出力データ ： 番号で範囲指定 ：　2　～　3");
+        QTest::newRow("last N") << "3" << ""
+                                << QStringLiteral("出力データ ： 最終までの指定レコード数 ：（ 2 ）　　2　～　3");
+        QTest::newRow("new") << "4" << "" << QStringLiteral("出力データ ： 新規追加分のみ ：  2　～　3");
+    }
+
+    void summarisesEveryRangeMode() {
+        QFETCH(QString, flag);
+        QFETCH(QString, zone);
+        QFETCH(QString, expected);
+        JobSettings settings = Mode(flag.toStdString());
+        settings.set_date_time_UJ = zone.toStdString();
+        settings.set_start_date = "20100101";
+        settings.set_end_date = "20100131";
+        settings.set_start_rec_no = "2";
+        settings.set_end_rec_no = "3";
+        settings.set_rec_hani = "2";
+        settings.last_end_rec_no = "1";
+        registerJob(1, "Alpha", settings);
+        openWindow();
+        QCOMPARE(Text(m_window.get(), "Label5"), expected);
+        QCOMPARE(Text(m_window.get(), "Label6"), QString());
+    }
+
+    void aNewAdditionsJobWithoutNewRecordsShowsNoDataAndTouchesNoFile() {
+        JobSettings settings = Mode("4");
+        settings.last_end_rec_no = "3";
+        registerJob(1, "Alpha", settings);
+        const std::string before = test::ReadBytes(folder() / "ini" / "zentu_1.ini");
+        openWindow();
+        QCOMPARE(Text(m_window.get(), "Label6"), QStringLiteral("新規追加レコードはありません！　( 変更は環境設定 )"));
+        QCOMPARE(Text(m_window.get(), "Label5"),
+                 QStringLiteral("出力データ ： 新規追加分のみ ：") + QString(29, QLatin1Char(' ')) +
+                     QStringLiteral("　～　3"));
+        QCOMPARE(Colour(m_window.get(), "Label5"), QColor(192, 0, 0));
+        runButton()->click();
+        QCOMPARE(Text(m_window.get(), "Label7"),
+                 QStringLiteral("処理データはありません！　自動的の元に戻ります。しばらくお待ち下さい。"));
+        QCOMPARE(m_waits, std::vector<int>{3000});
+        QCOMPARE(m_ends, 1);
+        QVERIFY(!std::filesystem::exists(folder() / "OUT1.CSV"));
+        QCOMPARE(test::ReadBytes(folder() / "ini" / "zentu_1.ini"), before);
+    }
+
+    void aJobWithRecordsRunsNormallyAfterANoDataJobWasChosen() {
+        JobSettings none = Mode("4");
+        none.last_end_rec_no = "3";
+        registerJob(1, "Alpha", none);
+        registerJob(2, "Beta", Mode("0"));
+        openWindow();
+        select(1);
+        QCOMPARE(Text(m_window.get(), "Label6"), QString());
+        runButton()->click();
+        QCOMPARE(m_ends, 1);
+        QVERIFY(std::filesystem::exists(folder() / "OUT2.CSV"));
+        QCOMPARE(Text(m_window.get(), "lblOutRec"), QStringLiteral("出力数 : 3 件"));
+    }
+
+    void aRunWritesWhatTheEngineWritesAndStoresOnlyTheTwoRecordNumbers() {
+        JobSettings settings = Mode("4");
+        settings.last_end_rec_no = "1";
+        settings.select_flag_new_add_last_QSO_data = "kept_as_it_was";
+        settings.zentu_arun_end_time = "";
+        registerJob(1, "Alpha", settings);
+        const std::string before = test::ReadBytes(folder() / "ini" / "zentu_1.ini");
+
+        // What the engine writes with the auto-run options, in a folder of its own.
+        test::TempDir reference;
+        std::filesystem::create_directories(reference / "ini");
+        JobSettings expectedSettings;
+        LoadJobSettings(folder(), 1, expectedSettings, false);
+        expectedSettings.set_outcsv_dir = (reference / "OUT1.CSV").string();
+        RecordLibrary library;
+        QVERIFY(library.load(test::BinDir()));
+        RunInput input{reference.path(), 1, 4, 3, "2"};
+        RunOptions options{kZentuArunVersion, nullptr, false, false};
+        QVERIFY(RunConversion(library, expectedSettings, input, options, nullptr).ok);
+
+        openWindow();
+        runButton()->click();
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(test::ReadBytes(folder() / "OUT1.CSV"), test::ReadBytes(reference / "OUT1.CSV"));
+        QCOMPARE(test::ReadBytes(folder() / "OUT1.adi"), test::ReadBytes(reference / "OUT1.adi"));
+        QVERIFY(test::ReadBytes(folder() / "OUT1.adi").find("Version 0.24") != std::string::npos);
+        QCOMPARE(Text(m_window.get(), "lblMsg"), QStringLiteral("変換処理終了"));
+        QCOMPARE(Text(m_window.get(), "Label7"),
+                 QStringLiteral("変換処理が終了しました。自動的の元に戻ります。しばらくお待ち下さい。"));
+        QCOMPARE(Colour(m_window.get(), "Label7"), QColor(0, 0, 255));
+        QCOMPARE(Text(m_window.get(), "lblOutRec"), QStringLiteral("出力数 : 2 件"));
+        QCOMPARE(m_waits, (std::vector<int>{1000, 3000}));
+
+        std::string expectedFile = before;
+        const auto replace = [&](const std::string& from, const std::string& to) {
+            expectedFile.replace(expectedFile.find(from), from.size(), to);
+        };
+        replace("last_start_rec_no=\r\n", "last_start_rec_no=2\r\n");
+        replace("last_end_rec_no=1\r\n", "last_end_rec_no=3\r\n");
+        QCOMPARE(test::ReadBytes(folder() / "ini" / "zentu_1.ini"), expectedFile);
+    }
+
+    void anEndTimeOfZeroDoesNotWait() {
+        JobSettings settings = Mode("0");
+        settings.zentu_arun_end_time = "0";
+        registerJob(1, "Alpha", settings);
+        openWindow();
+        runButton()->click();
+        QCOMPARE(m_waits, std::vector<int>{1000});
+        QCOMPARE(m_ends, 1);
+    }
+
+    void aRunThatCannotWriteShowsTheErrorAndDoesNotClaimSuccess() {
+        JobSettings settings = Mode("4");
+        settings.set_outcsv_dir = (folder() / "no-such-folder" / "OUT.CSV").string();
+        settings.last_end_rec_no = "0";
+        registerJob(1, "Alpha", settings);
+        const std::string before = test::ReadBytes(folder() / "ini" / "zentu_1.ini");
+        openWindow();
+        runButton()->click();
+        QVERIFY(Text(m_window.get(), "Label7").contains(QStringLiteral("OUT.CSV")));
+        QCOMPARE(Colour(m_window.get(), "Label7"), QColor(192, 0, 0));
+        QVERIFY(Text(m_window.get(), "lblMsg") != QStringLiteral("変換処理終了"));
+        QCOMPARE(m_prompts.notices.size(), 1);
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(test::ReadBytes(folder() / "ini" / "zentu_1.ini"), before);
+    }
+
+    void theExitMenuSavesThePositionAndEnds() {
+        registerJob(1, "Alpha", Mode("0"));
+        openWindow();
+        test::Find<QAction>(m_window.get(), "mnuExit")->trigger();
+        QCOMPARE(m_ends, 1);
+        const std::string positions = test::ReadBytes(folder() / "zentu_posi.ini");
+        QVERIFY(positions.find("[Position_zentu_arun]") != std::string::npos);
+        QVERIFY(positions.find("Width=") != std::string::npos);
+    }
+};
+
+} // namespace zentu
+
+QTEST_MAIN(zentu::ArunWindowTest)
+#include "ArunWindowTest.moc"

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "hamlog/RecordLibrary.h"
+#include "settings/JobSettings.h"
+#include "window/PositionStore.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace zentu {
+
+/// What the auto-run program knows of one job slot, filled when the job list is built.
+struct ArunJobSlot {
+    bool registered = false;
+    std::string msg1;
+    std::string msg2;
+    std::string msg3;
+};
+
+/// The auto-run program's process-wide values, owned by main and handed to its window.
+struct ArunState {
+    std::filesystem::path ProgramFolder;
+    std::string CurrentJob = "1";
+    JobSettings settings;
+    int RangeMode = 0;
+    std::int32_t record_count = 0;
+    std::string new_start_rec_no;
+    bool noData = false;
+    std::array<ArunJobSlot, 10> slots; ///< index 1 to 9
+    RecordLibrary library;
+    PositionStore positions;
+};
+
+} // namespace zentu

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class zentu_arun;
+}
+
+class QLabel;
+
+namespace zentu {
+
+class Prompts;
+struct ArunState;
+
+/// The auto-run window: lists the registered jobs, shows the chosen job's summary, runs it with the auto-run
+/// options of the conversion engine, waits the job's end time and ends the program.
+class zentu_arun : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// Blocks for the given milliseconds after the window has been repainted.
+    using Waiter = std::function<void(int milliseconds)>;
+    /// Ends the program.
+    using ProgramEnd = std::function<void()>;
+
+    zentu_arun(ArunState& state, Prompts& prompts, QWidget* parent = nullptr);
+    ~zentu_arun() override;
+
+    /// Replaces the blocking wait (tests record the waits instead of sleeping).
+    void setWaiter(Waiter waiter);
+    /// Replaces what ending the program does.
+    void setProgramEnd(ProgramEnd end);
+
+    /// The window's load: position, caption, job list, job 1 selected, notice.
+    void load();
+
+    /// The section of the window position file this window uses.
+    static constexpr const char* kPositionSection = "Position_zentu_arun";
+
+private:
+    void buildJobList();
+    void onJobSelected(int row);
+    void showJobTexts();
+    void showSummary();
+    void runJob();
+    void runConversion();
+    void waitEndTime();
+    void exitFromMenu();
+    void repaintNow();
+
+    std::unique_ptr<Ui::zentu_arun> m_ui;
+    ArunState& m_state;
+    Prompts& m_prompts;
+    Waiter m_wait;
+    ProgramEnd m_end;
+};
+
+} // namespace zentu
