@@ -28,7 +28,7 @@ struct ArunState {
     std::int32_t record_count = 0;
     std::string new_start_rec_no;
     bool noData = false;
-    std::array<ArunJobSlot, 10> slots; ///< index 1 to 9
+    std::array<ArunJobSlot, 10> jobSlots; ///< index 1 to 9
     RecordLibrary library;
     PositionStore positions;
 };

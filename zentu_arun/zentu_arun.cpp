@@ -135,13 +135,13 @@ void zentu_arun::load() {
     // Job 1 is shown once more. When job 1's file is missing the first entry is another job, and that job stays
     // the current one, so the run button runs the job the list shows.
     const int selected = m_ui->List1->currentItem() != nullptr ? JobOfEntry(m_ui->List1->currentItem()->text()) : 0;
-    m_state.CurrentJob = selected == 0 || selected == 1 || !m_state.slots[static_cast<std::size_t>(selected)].registered
+    m_state.CurrentJob = selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered
                              ? "1"
                              : std::to_string(selected);
     showJobTexts();
     LoadJobSettings(m_state.ProgramFolder, std::stoi(m_state.CurrentJob), m_state.settings, false);
     showSummary();
-    m_ui->Label1->setText(ThreeMessages(m_state.slots[static_cast<std::size_t>(std::stoi(m_state.CurrentJob))]));
+    m_ui->Label1->setText(ThreeMessages(m_state.jobSlots[static_cast<std::size_t>(std::stoi(m_state.CurrentJob))]));
 
     SetText(m_ui->Label2, QString::fromUtf8(texts::kNotice), kLightBlue);
 }
@@ -152,7 +152,7 @@ void zentu_arun::buildJobList() {
     m_ui->List1->clear();
     const JobRegistry registry(m_state.ProgramFolder);
     for (int n = 1; n <= 9; ++n) {
-        ArunJobSlot& slot = m_state.slots[static_cast<std::size_t>(n)];
+        ArunJobSlot& slot = m_state.jobSlots[static_cast<std::size_t>(n)];
         slot = ArunJobSlot{};
         const std::optional<std::string> first = registry.readFirstField(n);
         if (!first) {
@@ -186,7 +186,7 @@ void zentu_arun::onJobSelected(int row) {
         m_ui->cmdDo_job->setEnabled(false);
         return;
     }
-    const ArunJobSlot& slot = m_state.slots[static_cast<std::size_t>(job)];
+    const ArunJobSlot& slot = m_state.jobSlots[static_cast<std::size_t>(job)];
     m_ui->Label1->setText(ThreeMessages(slot));
     if (!slot.registered) {
         m_ui->cmdDo_job->setEnabled(false);
@@ -203,7 +203,7 @@ void zentu_arun::onJobSelected(int row) {
 void zentu_arun::showJobTexts() {
     m_ui->Label1->clear();
     const int job = std::stoi(m_state.CurrentJob);
-    ArunJobSlot& slot = m_state.slots[static_cast<std::size_t>(job)];
+    ArunJobSlot& slot = m_state.jobSlots[static_cast<std::size_t>(job)];
     if (const std::optional<JobRegistryEntry> entry = JobRegistry(m_state.ProgramFolder).readUntrimmed(job)) {
         slot.msg1 = entry->msg1;
         slot.msg2 = entry->msg2;

@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(m_window->windowTitle(), QStringLiteral(" zentu_arun.exe   ver 0.24"));
         QVERIFY(runButton()->isEnabled());
         QCOMPARE(Text(m_window.get(), "Label4"), QStringLiteral("JOB 1 : Alpha"));
-        QCOMPARE(Text(m_window.get(), "Label1"), QStringLiteral("m1 \r\n m2\r\n\r\n"));
+        QCOMPARE(Text(m_window.get(), "Label1"), QStringLiteral("m1\r\n m2\r\n\r\n"));
         QCOMPARE(Text(m_window.get(), "lblInfo"), QStringLiteral("入力数: 3 件"));
         QCOMPARE(Text(m_window.get(), "Label2"), QStringLiteral("（　設定変更等は、管理者がzentu_setで実施する　）"));
         QCOMPARE(Colour(m_window.get(), "Label2"), QColor(0, 0, 255));

@@ -31,7 +31,7 @@ std::string CsvLine(const hamlog::LogRecord& record) {
 /// Records the observer calls of a run.
 class RecordingObserver : public RunObserver {
 public:
-    void progressStarted(double maximum) override { this->maximum = maximum; }
+    void progressStarted(double max) override { maximum = max; }
     void progressed(std::int64_t value) override { values.push_back(value); }
     void outputCounted(std::int64_t count) override { counted = count; }
 
