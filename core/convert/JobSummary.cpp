@@ -1,1 +1,93 @@
 #include "convert/JobSummary.h"
+
+#include "settings/JobSettings.h"
+#include "text/NumberText.h"
+#include "text/TextHelpers.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace zentu {
+
+namespace {
+
+// "　" below is the ideographic space U+3000, "～" the full-width tilde U+FF5E (CP932 0x8160).
+constexpr std::string_view kPrefix = "出力データ ： ";
+constexpr std::string_view kTo = "　～　";
+
+/// Val(text) + 1 as a whole record number: the first record after the previous run's last one.
+std::int64_t NextRecordNumber(std::string_view lastEnd) {
+    const double next = RoundHalfEven(Val(lastEnd) + 1.0);
+    // Record numbers are 32-bit; clamping keeps absurd hand-edited values from overflowing.
+    constexpr double kLow = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+    constexpr double kHigh = static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1.0;
+    return static_cast<std::int64_t>(std::clamp(next, kLow, kHigh));
+}
+
+bool IsBlank(std::string_view text) {
+    return TrimBlanks(text).empty();
+}
+
+} // namespace
+
+JobSummary SummarizeJob(const JobSettings& settings, std::int32_t record_count) {
+    JobSummary summary;
+    const std::string& flag = settings.select_flag;
+    std::string text(kPrefix);
+    if (flag == "0") {
+        summary.RangeMode = 0;
+        text += "全レコード";
+    } else if (flag == "1") {
+        summary.RangeMode = 1;
+        text += "日付で範囲指定 ：　" + settings.set_start_date + std::string(kTo) + settings.set_end_date;
+        text += settings.set_date_time_UJ == "NON" ? std::string("  UTC/JST 無視") : "  " + settings.set_date_time_UJ;
+    } else if (flag == "2") {
+        summary.RangeMode = 2;
+        text += "番号で範囲指定 ：　" + settings.set_start_rec_no + std::string(kTo) + settings.set_end_rec_no;
+    } else if (flag == "3") {
+        summary.RangeMode = 3;
+        text += "最終までの指定レコード数 ：（ " + settings.set_rec_hani + " ）　　" + settings.set_start_rec_no +
+                std::string(kTo) + settings.set_end_rec_no;
+    } else if (flag == "4") {
+        summary.RangeMode = 4;
+        const std::int64_t start = NextRecordNumber(settings.last_end_rec_no);
+        summary.new_start_rec_no = std::to_string(start);
+        summary.noNewRecords = record_count < start;
+        text += "新規追加分のみ ：";
+        text += summary.noNewRecords ? std::string(29, ' ') : "  " + summary.new_start_rec_no;
+        text += std::string(kTo) + std::to_string(record_count);
+    } else {
+        return summary;
+    }
+    summary.rangeModeKnown = true;
+    summary.text = std::move(text);
+    return summary;
+}
+
+void CompleteBlankSettings(JobSettings& settings, std::int32_t record_count) {
+    if (IsBlank(settings.set_end_rec_no)) {
+        settings.set_end_rec_no = std::to_string(record_count);
+    }
+    if (IsBlank(settings.set_start_date)) {
+        settings.set_start_date = "20100101";
+    }
+    if (IsBlank(settings.set_end_date)) {
+        settings.set_end_date = "20100201";
+    }
+    if (IsBlank(settings.set_start_rec_no)) {
+        settings.set_start_rec_no = "1";
+    }
+    if (IsBlank(settings.last_start_rec_no)) {
+        settings.last_start_rec_no = "0";
+    }
+    if (IsBlank(settings.last_end_rec_no)) {
+        settings.last_end_rec_no = "0";
+    }
+}
+
+std::string LastQsoSignature(const std::array<std::string, 16>& fields) {
+    return fields[0] + "_" + fields[1] + "_" + fields[2] + "_" + fields[5] + "_" + fields[6] + "_" + fields[7];
+}
+
+} // namespace zentu

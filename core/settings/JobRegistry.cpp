@@ -1,1 +1,202 @@
 #include "settings/JobRegistry.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/ProgramPaths.h"
+#include "text/Cp932Codec.h"
+#include "text/ListInputReader.h"
+#include "text/TextHelpers.h"
+
+#include <array>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+namespace zentu {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kPrefixes = {"JOB_name : ", "JOB_MSG1 : ", "JOB_MSG2 : ", "JOB_MSG3 : "};
+constexpr std::array<std::string_view, 4> kKeys = {"JOB_name :", "JOB_MSG1 :", "JOB_MSG2 :", "JOB_MSG3 :"};
+constexpr std::string_view kLineEnd = "\r\n";
+
+void SetError(std::string* error, std::string text) {
+    if (error != nullptr) {
+        *error = std::move(text);
+    }
+}
+
+/// The file's bytes, or nothing when it cannot be opened (a missing file).
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+/// Writes the whole file through a temporary file beside it, so the registry file is either the old one or the
+/// complete new one, never half written.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string* error) {
+    std::string reason;
+    if (AtomicFile::writeWhole(file, bytes, &reason)) {
+        return true;
+    }
+    SetError(error, "ジョブ登録ファイルを保存できませんでした。" + reason);
+    return false;
+}
+
+/// The four fields of the file as UTF-8 (missing fields of a short file are empty), or nothing when the
+/// file is missing. Fields are split on the CP932 bytes, which is safe: the comma, the double quote and the
+/// line ends never occur as the second byte of a double-byte character.
+std::optional<std::array<std::string, 4>> ReadFields(const std::filesystem::path& file) {
+    const std::optional<std::string> bytes = ReadFileBytes(file);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::array<std::string, 4> fields;
+    ListInputReader reader(*bytes);
+    std::string field;
+    for (std::string& target : fields) {
+        if (!reader.next(field)) {
+            break;
+        }
+        target = Cp932Codec::decodeLossy(field);
+    }
+    return fields;
+}
+
+bool ContainsMarker(std::string_view text) {
+    return text.find(JobRegistry::kUnregistered) != std::string_view::npos;
+}
+
+std::string TrimSpaces(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+} // namespace
+
+JobRegistry::JobRegistry(std::filesystem::path programFolder) : m_folder(std::move(programFolder)) {}
+
+std::filesystem::path JobRegistry::path(int job) const {
+    return m_folder / "JOB" / ("JOB_" + std::to_string(job) + ".txt");
+}
+
+bool JobRegistry::exists(int job) const {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path(job), ignored);
+}
+
+bool JobRegistry::writeEmptySlot(int job, std::string* error) const {
+    std::string bytes;
+    bytes += std::string(kPrefixes[0]) + Cp932Codec::encode(kUnregistered).text + std::string(kLineEnd);
+    for (std::size_t i = 1; i < kPrefixes.size(); ++i) {
+        // The empty-slot writer puts two spaces after each message key.
+        bytes += std::string(kKeys[i]) + "  " + std::string(kLineEnd);
+    }
+    return WriteFileAtomically(path(job), bytes, error);
+}
+
+bool JobRegistry::writeRegisteredJob(int job, const JobRegistryEntry& entry, std::string* error) const {
+    const std::string shown = Utf8FromPath(path(job));
+    const bool blankName = TrimBlanks(entry.name).empty();
+    const std::array<std::string_view, 4> texts = {blankName ? kUnregistered : std::string_view(entry.name), entry.msg1,
+                                                   entry.msg2, entry.msg3};
+    std::string bytes;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        // A line break inside a text would split it into lines of its own and shift every field after it.
+        if (texts[i].find_first_of("\r\n") != std::string_view::npos) {
+            SetError(error, "ジョブ登録ファイル " + shown +
+                                " を書き込めませんでした（JOB名とメッセージに改行は使えません）。");
+            return false;
+        }
+        CodecResult encoded = Cp932Codec::encode(texts[i]);
+        if (!encoded.ok) {
+            SetError(
+                error,
+                "ジョブ登録ファイル " + shown +
+                    " を書き込めませんでした（JOB名またはメッセージにシフトJIS (CP932) で表せない文字があります）。");
+            return false;
+        }
+        bytes += std::string(kPrefixes[i]) + encoded.text + std::string(kLineEnd);
+    }
+    return WriteFileAtomically(path(job), bytes, error);
+}
+
+std::optional<std::string> JobRegistry::readFirstField(int job) const {
+    auto fields = ReadFields(path(job));
+    if (!fields) {
+        return std::nullopt;
+    }
+    return std::move((*fields)[0]);
+}
+
+bool JobRegistry::isRegistered(int job) const {
+    const std::optional<std::string> first = readFirstField(job);
+    // An empty first field (an emptied or truncated file) names no job, just as a blank name is never
+    // written as a registered job.
+    return first && !first->empty() && !ContainsMarker(*first);
+}
+
+int JobRegistry::countMarkerLines(int job) const {
+    const std::optional<std::string> bytes = ReadFileBytes(path(job));
+    if (!bytes) {
+        return 0;
+    }
+    int count = 0;
+    std::size_t start = 0;
+    while (start < bytes->size()) {
+        std::size_t end = bytes->find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            end = bytes->size();
+        }
+        if (ContainsMarker(Cp932Codec::decodeLossy(std::string_view(*bytes).substr(start, end - start)))) {
+            ++count;
+        }
+        start = end;
+        if (start < bytes->size() && (*bytes)[start] == '\r') {
+            ++start;
+        }
+        if (start < bytes->size() && (*bytes)[start] == '\n') {
+            ++start;
+        }
+    }
+    return count;
+}
+
+std::optional<JobRegistryEntry> JobRegistry::readTrimmed(int job) const {
+    auto fields = ReadFields(path(job));
+    if (!fields) {
+        return std::nullopt;
+    }
+    std::array<std::string, 4> values;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = TrimSpaces(RemoveAll((*fields)[i], kKeys[i]));
+    }
+    return JobRegistryEntry{values[0], values[1], values[2], values[3]};
+}
+
+std::optional<JobRegistryEntry> JobRegistry::readUntrimmed(int job) const {
+    auto fields = ReadFields(path(job));
+    if (!fields) {
+        return std::nullopt;
+    }
+    std::array<std::string, 4> values;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = RemoveAll((*fields)[i], kPrefixes[i]);
+        // The field reader drops the blanks at the end of a field, so the line of an empty message arrives
+        // as the bare key without its trailing space; that key is not part of the message.
+        if (values[i] == kKeys[i]) {
+            values[i].clear();
+        }
+    }
+    return JobRegistryEntry{values[0], values[1], values[2], values[3]};
+}
+
+} // namespace zentu

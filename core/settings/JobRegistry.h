@@ -37,7 +37,8 @@ public:
 
     /// The first field, or nothing when the file is missing.
     std::optional<std::string> readFirstField(int job) const;
-    /// True when the first field exists and does not contain the marker.
+    /// True when the first field exists, is not empty and does not contain the marker (an emptied file names
+    /// no job).
     bool isRegistered(int job) const;
     /// The number of lines that contain the marker (0 for a missing file).
     int countMarkerLines(int job) const;
@@ -45,6 +46,8 @@ public:
     /// The interactive program's reading: "JOB_name :" etc. removed (no trailing space), then trimmed.
     std::optional<JobRegistryEntry> readTrimmed(int job) const;
     /// The auto-run program's reading: "JOB_name : " etc. removed (with the trailing space), not trimmed.
+    /// A field that is only its bare key (the line of an empty message, whose trailing blanks the field
+    /// reader drops) gives the empty text.
     std::optional<JobRegistryEntry> readUntrimmed(int job) const;
 
 private:

@@ -1,1 +1,200 @@
+#include "settings/JobSettings.h"
+
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+namespace zentu {
+namespace {
+
+using test::ReadBytes;
+using test::Sjis;
+using test::TempDir;
+using test::WriteBytes;
+
+/// A record with a distinct value in every field.
+JobSettings FilledSettings() {
+    JobSettings s;
+    s.version = "0.20";
+    s.set_hdb_dir = "/home/op/Hamlog/Hamlog.hdb";
+    s.set_outcsv_dir = "/home/op/Hamlog/LOGLIST.CSV";
+    s.adif_out = "1";
+    s.select_flag = "4";
+    s.set_start_date = "20100101";
+    s.set_end_date = "20100201";
+    s.set_date_time_UJ = "JST";
+    s.set_start_rec_no = "1";
+    s.set_end_rec_no = "120";
+    s.zentu_arun_end_time = "3";
+    s.set_rec_hani = "1000";
+    s.set_anytime_last = "0";
+    s.last_start_rec_no = "100";
+    s.last_end_rec_no = "120";
+    s.select_flag_new_add_last_QSO_data = "JA1ABC_10/05/01_12:34J_7.050_CW_";
+    return s;
+}
+
+const char* const kNewFile = "[Config]\r\n"
+                             "version=0.25\r\n"
+                             "set_hdb_dir=/home/op/Hamlog/Hamlog.hdb\r\n"
+                             "set_outcsv_dir=/home/op/Hamlog/LOGLIST.CSV\r\n"
+                             "adif_out=1\r\n"
+                             "[Set_hdb]\r\n"
+                             "select_flag=4\r\n"
+                             "set_start_date=20100101\r\n"
+                             "set_end_date=20100201\r\n"
+                             "set_date_time_UJ=JST\r\n"
+                             "set_start_rec_no=1\r\n"
+                             "set_end_rec_no=120\r\n"
+                             "zentu_arun_end_time=3\r\n"
+                             "set_rec_hani=1000\r\n"
+                             "set_anytime_last=0\r\n"
+                             "last_start_rec_no=100\r\n"
+                             "last_end_rec_no=120\r\n"
+                             "[JOB_run]\r\n"
+                             "select_flag_new_add_last_QSO_data=JA1ABC_10/05/01_12:34J_7.050_CW_\r\n";
+
+/// The file's lines without blank lines (whether sections are separated by one is the writer's choice).
+/// Every line must end in CR LF.
+std::string NonBlankLines(const std::filesystem::path& file) {
+    const std::string bytes = ReadBytes(file);
+    std::string lines;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", pos);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "line without CR LF in " << file;
+            return lines + bytes.substr(pos);
+        }
+        if (end > pos) {
+            lines += bytes.substr(pos, end - pos + 2);
+        }
+        pos = end + 2;
+    }
+    return lines;
+}
+
+TEST(JobSettings, MissingFileLoadsSixteenEmptyFieldsAndCreatesNothing) {
+    TempDir dir;
+    JobSettings s = FilledSettings();
+    LoadJobSettings(dir.path(), 5, s);
+    EXPECT_EQ(s, JobSettings{});
+    EXPECT_FALSE(std::filesystem::exists(dir / "ini"));
+}
+
+TEST(JobSettings, NewFileHoldsSectionsAndKeysInTableOrderAndVersionOfTheProgram) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "ini");
+    std::string error;
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 2, FilledSettings(), kZentuVersion, &error)) << error;
+    EXPECT_EQ(NonBlankLines(dir / "ini/zentu_2.ini"), kNewFile);
+
+    JobSettings loaded;
+    LoadJobSettings(dir.path(), 2, loaded);
+    JobSettings expected = FilledSettings();
+    expected.version = "0.25";
+    EXPECT_EQ(loaded, expected);
+}
+
+TEST(JobSettings, SaveKeepsExistingOrderAndUnknownKeysAndSections) {
+    TempDir dir;
+    const std::string original = "[Set_hdb]\r\n"
+                                 "last_end_rec_no=7\r\n"
+                                 "my_note=keep me\r\n"
+                                 "[Mine]\r\n"
+                                 "adif_out=hand written\r\n"
+                                 "[Config]\r\n"
+                                 "version=0.20\r\n"
+                                 "adif_out=1\r\n";
+    WriteBytes(dir / "ini/zentu_1.ini", original);
+    JobSettings s;
+    LoadJobSettings(dir.path(), 1, s);
+    EXPECT_EQ(s.version, "0.20");
+    EXPECT_EQ(s.adif_out, "1");
+    EXPECT_EQ(s.last_end_rec_no, "7");
+
+    s.adif_out = "";
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 1, s, kZentuVersion));
+    const std::string bytes = ReadBytes(dir / "ini/zentu_1.ini");
+    EXPECT_NE(bytes.find("[Set_hdb]\r\nlast_end_rec_no=7\r\nmy_note=keep me\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("[Mine]\r\nadif_out=hand written\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("[Config]\r\nversion=0.25\r\nadif_out=\r\n"), std::string::npos) << bytes;
+    EXPECT_LT(bytes.find("[Set_hdb]"), bytes.find("[Mine]"));
+    EXPECT_LT(bytes.find("[Mine]"), bytes.find("[Config]"));
+    EXPECT_NE(bytes.find("[JOB_run]\r\nselect_flag_new_add_last_QSO_data=\r\n"), std::string::npos) << bytes;
+}
+
+TEST(JobSettings, LongValueReadsBackAs255BytesWithoutAHalfCharacter) {
+    TempDir dir;
+    WriteBytes(dir / "ini/zentu_1.ini", "[Config]\r\nset_hdb_dir=" + std::string(300, 'a') + "\r\n");
+    JobSettings s;
+    LoadJobSettings(dir.path(), 1, s);
+    EXPECT_EQ(s.set_hdb_dir, std::string(255, 'a'));
+
+    // 254 ASCII bytes, then a double-byte character whose first byte is the 255th: the cut half is dropped,
+    // so the value can be saved again.
+    WriteBytes(dir / "ini/zentu_1.ini", "[Config]\r\nset_hdb_dir=" + std::string(254, 'b') + Sjis("日本") + "\r\n");
+    LoadJobSettings(dir.path(), 1, s);
+    EXPECT_EQ(s.set_hdb_dir, std::string(254, 'b'));
+    EXPECT_TRUE(SaveJobSettings(dir.path(), 1, s, kZentuVersion));
+}
+
+TEST(JobSettings, JapanesePathIsStoredAsCp932AndReadBackAsUtf8) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "ini");
+    JobSettings s;
+    s.set_hdb_dir = "/home/op/ハムログ/表.hdb"; // 表 has a trail byte of 0x5C
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 3, s, kZentuVersion));
+    EXPECT_NE(ReadBytes(dir / "ini/zentu_3.ini").find("set_hdb_dir=" + Sjis(s.set_hdb_dir) + "\r\n"),
+              std::string::npos);
+    JobSettings loaded;
+    LoadJobSettings(dir.path(), 3, loaded);
+    EXPECT_EQ(loaded.set_hdb_dir, s.set_hdb_dir);
+}
+
+TEST(JobSettings, FailedSaveWritesNothingAndSaysWhy) {
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(SaveJobSettings(dir.path(), 1, FilledSettings(), kZentuVersion, &error));
+    EXPECT_NE(error.find("zentu_1.ini"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir / "ini"));
+
+    // A value CP932 cannot hold: the file stays exactly as it was.
+    const std::string original = "[Config]\r\nversion=0.20\r\n";
+    WriteBytes(dir / "ini/zentu_1.ini", original);
+    JobSettings s = FilledSettings();
+    s.set_outcsv_dir = "/home/op/log😀.csv";
+    error.clear();
+    EXPECT_FALSE(SaveJobSettings(dir.path(), 1, s, kZentuVersion, &error));
+    EXPECT_NE(error.find("set_outcsv_dir"), std::string::npos) << error;
+    EXPECT_NE(error.find("zentu_1.ini"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "ini/zentu_1.ini"), original);
+}
+
+TEST(JobSettings, AutoRunLoadLeavesTheSignatureAndItsSaveWritesOnlyTheRunNumbers) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "ini");
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 4, FilledSettings(), kZentuVersion));
+
+    JobSettings s;
+    s.select_flag_new_add_last_QSO_data = "kept";
+    LoadJobSettings(dir.path(), 4, s, false);
+    EXPECT_EQ(s.select_flag_new_add_last_QSO_data, "kept");
+    EXPECT_EQ(s.last_end_rec_no, "120");
+
+    s.last_start_rec_no = "121";
+    s.last_end_rec_no = "130";
+    s.set_hdb_dir = "changed in memory only";
+    ASSERT_TRUE(SaveRunBookkeeping(dir.path(), 4, s));
+    std::string expected = kNewFile;
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        expected.replace(expected.find(from), from.size(), to);
+    };
+    replace("last_start_rec_no=100", "last_start_rec_no=121");
+    replace("last_end_rec_no=120", "last_end_rec_no=130");
+    EXPECT_EQ(NonBlankLines(dir / "ini/zentu_4.ini"), expected);
+}
+
+} // namespace
+} // namespace zentu
