@@ -1,1 +1,239 @@
-// placeholder
+// libHamlog50: version, counting, opening, loading records and closing a log.
+//
+// A reading state lives on the heap and is reached through the caller's record area (RecordArea.h).
+// Every state handed out is kept in a registry, so a close, a second close, or an open over an area that
+// still holds a log frees exactly the states this library made and never follows a stale pointer.
+
+#include "DbfTable.h"
+#include "MasterFile.h"
+#include "RecordArea.h"
+
+#include "hamlog/HamlogApi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unistd.h>
+#include <unordered_set>
+#include <vector>
+
+namespace hamlog::detail {
+
+namespace {
+
+/// Marks a counting handle filled by a successful dbf_open ("DBF1").
+constexpr std::uint32_t kHandleMagic = 0x31464244u;
+
+/// The counting handle: the count is taken when the table is opened, so nothing stays open.
+struct DbfHandle {
+    std::uint32_t magic;
+    std::int32_t recordCount;
+};
+static_assert(sizeof(DbfHandle) <= HAMLOG_DBF_HANDLE_SIZE, "the handle must fit the caller's area");
+
+/// Bytes read at once when a record is not in the window: sequential reading costs one read per window.
+constexpr std::size_t kWindowBytes = 256 * 1024;
+
+struct ReadState {
+    int fd = -1;
+    TableLayout layout;
+    std::vector<char> window;
+    std::int64_t windowCapacity = 0; // records the window can hold
+    std::int64_t windowFirst = 0;    // number of the window's first record; 0 when nothing is loaded
+    std::int64_t windowRecords = 0;  // records the window holds now
+
+    ReadState() = default;
+    ReadState(const ReadState&) = delete;
+    ReadState& operator=(const ReadState&) = delete;
+    ~ReadState() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+
+    bool holds(std::int64_t number) const {
+        return windowFirst != 0 && number >= windowFirst && number < windowFirst + windowRecords;
+    }
+
+    // Fills the window so that it holds `number`: forward from it, or ending at it when reading moves
+    // backwards, so a walk in either direction costs one read per window.
+    void fill(std::int64_t number) {
+        std::int64_t first = number;
+        if (windowFirst != 0 && number < windowFirst) {
+            first = std::max<std::int64_t>(1, number - windowCapacity + 1);
+        }
+        const std::int64_t wanted = std::min<std::int64_t>(windowCapacity, layout.recordCount - first + 1);
+        const auto recordLength = static_cast<std::uint64_t>(layout.recordLength);
+        const std::uint64_t offset = layout.headerLength + static_cast<std::uint64_t>(first - 1) * recordLength;
+        const long long got = ReadAt(fd, window.data(), static_cast<std::size_t>(wanted) * recordLength, offset);
+        windowFirst = first;
+        windowRecords = got < 0 ? 0 : static_cast<std::int64_t>(static_cast<std::uint64_t>(got) / recordLength);
+    }
+};
+
+std::mutex g_registryMutex;
+std::unordered_set<ReadState*>& LiveStates() {
+    static std::unordered_set<ReadState*> states;
+    return states;
+}
+
+void ClearArea(void* record) {
+    std::memset(record, 0, sizeof(RecordArea));
+}
+
+// Frees the state an area holds, when this library made it and it is still open, and marks the area closed.
+void ReleaseArea(void* record) {
+    if (AreaMagic(record) != kRecordAreaMagic) {
+        return;
+    }
+    auto* state = static_cast<ReadState*>(AreaState(record));
+    bool owned = false;
+    {
+        std::lock_guard lock(g_registryMutex);
+        owned = LiveStates().erase(state) == 1;
+    }
+    if (owned) {
+        delete state;
+    }
+    ClearArea(record);
+}
+
+int OpenLog(void* record, const char* path) {
+    const int fd = OpenTableFile(path);
+    if (fd < 0) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    auto state = std::make_unique<ReadState>();
+    state->fd = fd;
+    const int result = ReadTableLayout(fd, state->layout);
+    if (result != HAMLOG_OK) {
+        return result;
+    }
+    if (!HasReadableMasterFile(path)) {
+        return HAMLOG_ERR_MST_MISSING;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    const TableLayout& layout = state->layout;
+    const auto byWindow = static_cast<std::int64_t>(std::max<std::size_t>(1, kWindowBytes / layout.recordLength));
+    state->windowCapacity = std::max<std::int64_t>(1, std::min<std::int64_t>(byWindow, layout.recordCount));
+    state->window.resize(static_cast<std::size_t>(state->windowCapacity) * layout.recordLength);
+
+    RecordArea area{};
+    area.magic = kRecordAreaMagic;
+    area.fieldCount = std::min<std::uint32_t>(layout.fieldCount, HAMLOG_FIELD_COUNT);
+    area.current = nullptr;
+    area.state = state.get();
+    for (std::size_t index = 0; index < HAMLOG_FIELD_COUNT; ++index) {
+        area.fieldOffset[index] = layout.fieldOffset[index];
+        area.fieldLength[index] = layout.fieldLength[index];
+    }
+    {
+        std::lock_guard lock(g_registryMutex);
+        LiveStates().insert(state.get());
+    }
+    std::memcpy(record, &area, sizeof area);
+    state.release();
+    return HAMLOG_OK;
+}
+
+} // namespace
+
+} // namespace hamlog::detail
+
+using namespace hamlog::detail;
+
+extern "C" {
+
+int GetThdllVersion(void) {
+    return HAMLOG_VERSION;
+}
+
+int dbf_open(const char* path, void* handle) {
+    if (handle == nullptr) {
+        return HAMLOG_ERR_ARGUMENT;
+    }
+    DbfHandle closed{};
+    std::memcpy(handle, &closed, sizeof closed);
+    const int fd = OpenTableFile(path);
+    if (fd < 0) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    TableLayout layout;
+    int result = HAMLOG_ERR_OUT_OF_MEMORY;
+    try {
+        result = ReadTableLayout(fd, layout);
+    } catch (...) {
+    }
+    ::close(fd);
+    if (result == HAMLOG_OK) {
+        const DbfHandle open{kHandleMagic, layout.recordCount};
+        std::memcpy(handle, &open, sizeof open);
+    }
+    return result;
+}
+
+int dbf_rcount(void* handle) {
+    if (handle == nullptr) {
+        return -1;
+    }
+    DbfHandle state;
+    std::memcpy(&state, handle, sizeof state);
+    return state.magic == kHandleMagic ? state.recordCount : -1;
+}
+
+void dbf_close(void* handle) {
+    if (handle != nullptr) {
+        const DbfHandle closed{};
+        std::memcpy(handle, &closed, sizeof closed);
+    }
+}
+
+int HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
+    if (record == nullptr) {
+        return HAMLOG_ERR_ARGUMENT;
+    }
+    ReleaseArea(record);
+    ClearArea(record);
+    try {
+        return OpenLog(record, path);
+    } catch (...) {
+        ClearArea(record);
+        return HAMLOG_ERR_OUT_OF_MEMORY;
+    }
+}
+
+int THW_read(void* record, int32_t number, int /*mode*/) {
+    if (record == nullptr || AreaMagic(record) != kRecordAreaMagic) {
+        return -1;
+    }
+    SetAreaCurrent(record, nullptr);
+    auto* state = static_cast<ReadState*>(AreaState(record));
+    std::lock_guard lock(g_registryMutex);
+    if (LiveStates().count(state) == 0) {
+        return -1;
+    }
+    if (number < 1 || number > state->layout.recordCount) {
+        return -1;
+    }
+    if (!state->holds(number)) {
+        state->fill(number);
+        if (!state->holds(number)) {
+            return -1; // the file shrank or could not be read: the empty record stays loaded
+        }
+    }
+    const auto index = static_cast<std::size_t>(number - state->windowFirst);
+    SetAreaCurrent(record, state->window.data() + index * state->layout.recordLength);
+    return 0;
+}
+
+void HamlogClose(void* record, int /*reserved*/) {
+    if (record != nullptr) {
+        ReleaseArea(record);
+    }
+}
+
+} // extern "C"

@@ -9,6 +9,9 @@
 
 namespace hamlog {
 
+/// Number of record fields of a log.
+inline constexpr std::size_t kLogFieldCount = 16;
+
 /// One log record: the texts of fields 1 to 16 (index 0 = field 1), CP932 bytes.
 struct LogRecord {
     std::array<std::string, 16> fields;
@@ -17,11 +20,20 @@ struct LogRecord {
 /// The width in bytes of each of the sixteen fields of the tables this writer makes.
 const std::array<std::size_t, 16>& FieldWidths();
 
+/// The dBase field names of the sixteen fields (CALLS, DATE, TIME, HIS, MY, FREQ, MODE, CODE, GL, QSL, NAME,
+/// QTH, RMK1, RMK2, QSLVIA, RCVDATE).
+const std::array<const char*, 16>& FieldNames();
+
 /// Creates a log: NAME.hdb (a dBase III table of the sixteen fields) and its companion NAME.mst.
-/// Replaces existing files. A text longer than its field is refused (false, with `error`).
+/// Replaces existing files (the .hdb through a temporary file and a rename; an existing master file of any
+/// letter case is rewritten in place). A text longer than its field is refused (false, with `error`) and no
+/// file is touched. Texts are stored as given (CP932); trailing blanks do not survive, as in any dBase table.
 bool CreateLog(const std::filesystem::path& hdb, const std::vector<LogRecord>& records, std::string* error);
 
 /// Appends records to an existing log, as a user adds contacts (updates the record count in the header).
+/// Works on any table the record library reads, with that table's own field widths: records go after the
+/// records wholly present, then the header's count is updated. Texts too long for a field, or texts in fields
+/// the table does not have, are refused before anything is written.
 bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord>& records, std::string* error);
 
 /// A realistic synthetic record number `index` (0-based) of a log generated with `seed`: call signs, dates
@@ -29,7 +41,8 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
 LogRecord SyntheticRecord(std::uint64_t index, std::uint32_t seed);
 
 /// Creates a log of `count` synthetic records, streaming them to disk (memory does not grow with count).
-bool CreateSyntheticLog(const std::filesystem::path& hdb, std::uint64_t count, std::uint32_t seed,
-                        std::string* error);
+/// Dates grow with the square root of the index, so small logs span weeks and a million records end before
+/// 2023 (two-digit years stay unambiguous up to about ten million records).
+bool CreateSyntheticLog(const std::filesystem::path& hdb, std::uint64_t count, std::uint32_t seed, std::string* error);
 
 } // namespace hamlog

@@ -1,1 +1,388 @@
+#include "HamlogTestFiles.h"
+
+#include "hamlog/HamlogApi.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using hamlog::test::HandTable;
+using hamlog::test::Sjis;
+using hamlog::test::TempFolder;
+using hamlog::test::WriteFile;
+
+namespace {
+
+/// A record area with a log opened in it, closed when it goes.
+class Reader {
+public:
+    explicit Reader(const std::filesystem::path& hdb) { m_code = HamlogOpen(0, m_area.data(), hdb.c_str(), 0); }
+    ~Reader() { HamlogClose(m_area.data(), 0); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    int code() const { return m_code; }
+    void* area() { return m_area.data(); }
+    int read(std::int32_t number) { return THW_read(m_area.data(), number, 2); }
+    std::string field(int number) {
+        char text[HAMLOG_TEXT_SIZE];
+        std::memset(text, 'x', sizeof text);
+        ThwString(text, m_area.data(), static_cast<std::int16_t>(number));
+        return text;
+    }
+
+private:
+    alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> m_area{};
+    int m_code = -1;
+};
+
+/// dbf_open's result and dbf_rcount's count.
+std::pair<int, int> Count(const std::filesystem::path& hdb) {
+    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
+    const int code = dbf_open(hdb.c_str(), handle.data());
+    const int count = dbf_rcount(handle.data());
+    dbf_close(handle.data());
+    return {code, count};
+}
+
+HandTable CallTable() {
+    HandTable table;
+    table.fields = {{"CALLS", 8}, {"DATE", 8}, {"NAME", 10}};
+    return table;
+}
+
+class HamlogLibraryTest : public ::testing::Test {
+protected:
+    /// Writes `table` as LOG.hdb with a master file log.mst beside it.
+    std::filesystem::path writeLog(const HandTable& table) {
+        const auto hdb = m_folder / "LOG.hdb";
+        WriteFile(hdb, table.bytes());
+        WriteFile(m_folder / "log.mst", "m");
+        return hdb;
+    }
+
+    TempFolder m_folder;
+};
+
+TEST_F(HamlogLibraryTest, ReportsItsVersion) {
+    EXPECT_EQ(GetThdllVersion(), 20480);
+}
+
+TEST_F(HamlogLibraryTest, ReadsTheFieldsOfAHandWrittenTableAsStored) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1ABC", "10/05/01", Sjis("山田")}),
+                     table.record({" JH3XYZ", "24/12/31", Sjis(" 東京 都 ")})};
+    const auto hdb = writeLog(table);
+
+    EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_OK, 2));
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    EXPECT_EQ(log.read(1), 0);
+    EXPECT_EQ(log.field(1), "JA1ABC");
+    EXPECT_EQ(log.field(2), "10/05/01");
+    EXPECT_EQ(log.field(3), Sjis("山田"));
+    // Trailing blanks go, leading and inner blanks stay.
+    log.read(2);
+    EXPECT_EQ(log.field(1), " JH3XYZ");
+    EXPECT_EQ(log.field(3), Sjis(" 東京 都"));
+    // Fields the table lacks, and field numbers outside 1 to 16, read empty.
+    for (const int field : {0, 4, 16, 17, -1}) {
+        EXPECT_EQ(log.field(field), "") << field;
+    }
+}
+
+TEST_F(HamlogLibraryTest, DeliversTheFirstSixteenOfMoreFields) {
+    HandTable table;
+    std::vector<std::string> texts;
+    for (int k = 1; k <= 18; ++k) {
+        table.fields.emplace_back("F" + std::to_string(k), 3);
+        texts.push_back(std::to_string(k));
+    }
+    table.records = {table.record(texts)};
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(1);
+    EXPECT_EQ(log.field(1), "1");
+    EXPECT_EQ(log.field(16), "16");
+    EXPECT_EQ(log.field(17), "");
+}
+
+TEST_F(HamlogLibraryTest, RecordsOutsideTheLogReadEmpty) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1ABC", "10/05/01", "A"}), table.record({"JA2DEF", "10/05/02", "B"})};
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    // Before any read the empty record is loaded.
+    EXPECT_EQ(log.field(1), "");
+    for (const std::int32_t number : {0, 3, -1, INT32_MAX}) {
+        log.read(2);
+        ASSERT_EQ(log.field(1), "JA2DEF");
+        EXPECT_EQ(log.read(number), -1);
+        for (int field = 1; field <= 3; ++field) {
+            EXPECT_EQ(log.field(field), "") << "record " << number << " field " << field;
+        }
+    }
+}
+
+TEST_F(HamlogLibraryTest, DeletedRecordKeepsItsNumberAndReadsAsStored) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"}), table.record({"JA1BBB"}, '*'), table.record({"JA1CCC"})};
+    const auto hdb = writeLog(table);
+    EXPECT_EQ(Count(hdb).second, 3);
+    Reader log(hdb);
+    log.read(2);
+    EXPECT_EQ(log.field(1), "JA1BBB");
+    log.read(3);
+    EXPECT_EQ(log.field(1), "JA1CCC");
+}
+
+TEST_F(HamlogLibraryTest, FindsTheMasterFileWhateverItsLetterCase) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1ABC"})};
+    const auto hdb = m_folder / "LOG.hdb";
+    WriteFile(hdb, table.bytes());
+    EXPECT_EQ(Reader(hdb).code(), HAMLOG_ERR_MST_MISSING);
+
+    WriteFile(m_folder / "LOG.hdb.mst", "m"); // not the master file: the extension is replaced, not added
+    WriteFile(m_folder / "LOGX.mst", "m");
+    EXPECT_EQ(Reader(hdb).code(), HAMLOG_ERR_MST_MISSING);
+
+    WriteFile(m_folder / "log.MST", "m");
+    EXPECT_EQ(Reader(hdb).code(), HAMLOG_OK);
+}
+
+TEST_F(HamlogLibraryTest, MasterFileMustBeReadable) {
+    HandTable table = CallTable();
+    const auto hdb = m_folder / "Log.hdb";
+    WriteFile(hdb, table.bytes());
+    std::filesystem::create_directory(m_folder / "Log.mst"); // a folder is not a master file
+    EXPECT_EQ(Reader(hdb).code(), HAMLOG_ERR_MST_MISSING);
+    WriteFile(m_folder / "LOG.Mst", "m"); // another spelling that is a file
+    EXPECT_EQ(Reader(hdb).code(), HAMLOG_OK);
+}
+
+TEST_F(HamlogLibraryTest, TellsAMissingOrForeignLogApart) {
+    WriteFile(m_folder / "LOG.mst", "m");
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_MISSING, -1));
+
+    std::filesystem::create_directory(m_folder / "LOG.hdb");
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_MISSING);
+    std::filesystem::remove(m_folder / "LOG.hdb");
+
+    WriteFile(m_folder / "LOG.hdb", "CALLS,DATE,TIME,HIS,MY,FREQ,MODE,CODE,GL,QSL,NAME,QTH\r\nJA1ABC,10/05/01\r\n");
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_INVALID);
+    EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1));
+}
+
+TEST_F(HamlogLibraryTest, RefusesDamagedHeaders) {
+    const HandTable good = [] {
+        HandTable table = CallTable();
+        table.records = {table.record({"JA1ABC"})};
+        return table;
+    }();
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty file", ""});
+    cases.push_back({"short header", good.bytes().substr(0, 20)});
+    cases.push_back({"header cut inside the descriptors", good.bytes().substr(0, 70)});
+    HandTable damaged = good;
+    damaged.version = 0x30;
+    cases.push_back({"not dBase III", damaged.bytes()});
+    damaged = good;
+    damaged.headerLength = 32 + 32 + 1;
+    cases.push_back({"header length smaller than the descriptors", damaged.bytes()});
+    damaged = good;
+    damaged.headerLength = 40;
+    cases.push_back({"header length inside the first descriptor", damaged.bytes()});
+    damaged = good;
+    damaged.fields[1].second = 0;
+    damaged.records = {};
+    cases.push_back({"field length 0", damaged.bytes()});
+    damaged = good;
+    damaged.recordLength = 30;
+    cases.push_back({"record length not the field lengths", damaged.bytes()});
+    damaged = good;
+    damaged.terminator = false;
+    damaged.headerLength = 32 + 3 * 32 + 1;
+    cases.push_back({"no descriptor terminator", damaged.bytes()});
+    damaged = good;
+    damaged.headerLength = 60000;
+    cases.push_back({"header length beyond the file", damaged.bytes().substr(0, 200)});
+
+    for (const Case& test : cases) {
+        const auto hdb = m_folder / "BAD.hdb";
+        WriteFile(hdb, test.bytes);
+        WriteFile(m_folder / "BAD.mst", "m");
+        EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1)) << test.what;
+        Reader log(hdb);
+        EXPECT_EQ(log.code(), HAMLOG_ERR_HDB_INVALID) << test.what;
+        EXPECT_EQ(log.read(1), -1) << test.what;
+        EXPECT_EQ(log.field(1), "") << test.what;
+    }
+}
+
+TEST_F(HamlogLibraryTest, AcceptsMemoVersionAndPaddedHeader) {
+    HandTable table = CallTable();
+    table.version = 0x83;
+    table.headerLength = 32 + 3 * 32 + 1 + 263; // room some writers leave after the terminator
+    table.records = {table.record({"JA1ABC", "10/05/01", "A"})};
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(1);
+    EXPECT_EQ(log.field(3), "A");
+}
+
+TEST_F(HamlogLibraryTest, CountsOnlyTheRecordsWhollyPresent) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"}), table.record({"JA1BBB"}), table.record({"JA1CCC"})};
+    table.count = 10;
+    table.endMark = false;
+    std::string bytes = table.bytes() + table.record({"JA1DDD"}).substr(0, 12); // a record cut short
+    const auto hdb = m_folder / "LOG.hdb";
+    WriteFile(hdb, bytes);
+    WriteFile(m_folder / "LOG.mst", "m");
+
+    EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_OK, 3));
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(3);
+    EXPECT_EQ(log.field(1), "JA1CCC");
+    EXPECT_EQ(log.read(4), -1);
+    EXPECT_EQ(log.field(1), "");
+
+    // A header that claims fewer records than are present is believed.
+    table.count = 2;
+    WriteFile(hdb, table.bytes());
+    EXPECT_EQ(Count(hdb).second, 2);
+}
+
+TEST_F(HamlogLibraryTest, ReadsAnEmptyLog) {
+    const auto hdb = writeLog(CallTable());
+    EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_OK, 0));
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    EXPECT_EQ(log.read(1), -1);
+    EXPECT_EQ(log.field(1), "");
+}
+
+TEST_F(HamlogLibraryTest, LongFieldsNeverOverflowTheTextBuffer) {
+    HandTable table;
+    table.fields = {{"EXACT", HAMLOG_TEXT_SIZE - 1}, {"FULL", HAMLOG_TEXT_SIZE}, {"LONG", 3000}, {"KANJI", 1100}};
+    const std::string exact(HAMLOG_TEXT_SIZE - 1, 'a');
+    const std::string full(HAMLOG_TEXT_SIZE, 'b');
+    const std::string longText(3000, 'c');
+    // 1022 single bytes then a double-byte character: the character does not fit whole and is left out.
+    const std::string kanji = std::string(HAMLOG_TEXT_SIZE - 2, 'd') + Sjis("東京");
+    table.records = {table.record({exact, full, longText, kanji})};
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(1);
+
+    // A buffer of exactly HAMLOG_TEXT_SIZE bytes on the heap: the address sanitizer sees any byte beyond.
+    std::vector<char> text(HAMLOG_TEXT_SIZE);
+    ThwString(text.data(), log.area(), 1);
+    EXPECT_EQ(std::string(text.data()), exact);
+    ThwString(text.data(), log.area(), 2);
+    EXPECT_EQ(std::string(text.data()), full.substr(0, HAMLOG_TEXT_SIZE - 1));
+    ThwString(text.data(), log.area(), 3);
+    EXPECT_EQ(std::string(text.data()), longText.substr(0, HAMLOG_TEXT_SIZE - 1));
+    ThwString(text.data(), log.area(), 4);
+    EXPECT_EQ(std::string(text.data()), kanji.substr(0, HAMLOG_TEXT_SIZE - 2));
+}
+
+TEST_F(HamlogLibraryTest, ReadsAcrossItsReadWindowInAnyOrder) {
+    HandTable table;
+    table.fields = {{"NUMBER", 8}, {"FILL", 250}};
+    const int count = 3000; // about 780 kB: several read windows
+    for (int number = 1; number <= count; ++number) {
+        table.records.push_back(table.record({std::to_string(number), std::string(250, 'z')}));
+    }
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    std::vector<std::int32_t> order;
+    for (int number = count; number >= 1; number -= 7) {
+        order.push_back(number); // backwards
+    }
+    for (int number = 1; number <= count; number += 997) {
+        order.push_back(number); // forwards, jumping
+        order.push_back(count + 1 - number);
+    }
+    for (const std::int32_t number : order) {
+        ASSERT_EQ(log.read(number), 0) << number;
+        ASSERT_EQ(log.field(1), std::to_string(number));
+    }
+}
+
+TEST_F(HamlogLibraryTest, ReadsTheTableAsItWasWhenOpened) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"}), table.record({"JA1BBB"})};
+    const auto hdb = writeLog(table);
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    // The file shrinks under the open log: the records gone read empty, nothing crashes.
+    std::filesystem::resize_file(hdb, table.bytes().size() - 10); // into record 2
+    EXPECT_EQ(log.read(2), -1);
+    EXPECT_EQ(log.field(1), "");
+    EXPECT_EQ(log.read(1), 0);
+    EXPECT_EQ(log.field(1), "JA1AAA");
+}
+
+TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {
+    alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area;
+    area.fill(0xA5); // whatever the caller's area held before
+    EXPECT_EQ(HamlogOpen(0, area.data(), (m_folder / "NONE.hdb").c_str(), 0), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(THW_read(area.data(), 1, 2), -1);
+    HamlogClose(area.data(), 0);
+    HamlogClose(area.data(), 0);
+
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"})};
+    const auto hdb = writeLog(table);
+    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    // Opening again over an open area closes the first log (the leak checker would see it otherwise).
+    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    THW_read(area.data(), 1, 2);
+    HamlogClose(area.data(), 0);
+    HamlogClose(area.data(), 0);
+    char text[HAMLOG_TEXT_SIZE] = "stale";
+    ThwString(text, area.data(), 1);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(THW_read(area.data(), 1, 2), -1);
+
+    // Null areas and buffers are refused quietly.
+    EXPECT_EQ(HamlogOpen(0, nullptr, hdb.c_str(), 0), HAMLOG_ERR_ARGUMENT);
+    EXPECT_EQ(THW_read(nullptr, 1, 2), -1);
+    ThwString(nullptr, area.data(), 1);
+    ThwString(text, nullptr, 1);
+    HamlogClose(nullptr, 0);
+    EXPECT_EQ(dbf_open(hdb.c_str(), nullptr), HAMLOG_ERR_ARGUMENT);
+    EXPECT_EQ(dbf_rcount(nullptr), -1);
+    dbf_close(nullptr);
+}
+
+TEST_F(HamlogLibraryTest, CountingHandleIsNotOpenUntilOpenedAndAfterClose) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"})};
+    const auto hdb = writeLog(table);
+    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
+    EXPECT_EQ(dbf_rcount(handle.data()), -1);
+    ASSERT_EQ(dbf_open(hdb.c_str(), handle.data()), HAMLOG_OK);
+    EXPECT_EQ(dbf_rcount(handle.data()), 1);
+    dbf_close(handle.data());
+    EXPECT_EQ(dbf_rcount(handle.data()), -1);
+    dbf_close(handle.data());
+    // A failed open leaves the handle not open, even one that held a count.
+    ASSERT_EQ(dbf_open(hdb.c_str(), handle.data()), HAMLOG_OK);
+    EXPECT_EQ(dbf_open((m_folder / "NONE.hdb").c_str(), handle.data()), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(dbf_rcount(handle.data()), -1);
+}
+
+} // namespace

@@ -1,1 +1,341 @@
+#include "HamlogTestFiles.h"
+
+#include "Cp932.h"
+#include "CsvInput.h"
+#include "LogWriter.h"
+
+#include "hamlog/HamlogApi.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+using hamlog::LogRecord;
+using hamlog::test::ReadFile;
+using hamlog::test::Sjis;
+using hamlog::test::TempFolder;
+using hamlog::test::WriteFile;
+
+namespace {
+
+int CountRecords(const std::filesystem::path& hdb) {
+    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
+    dbf_open(hdb.c_str(), handle.data());
+    const int count = dbf_rcount(handle.data());
+    dbf_close(handle.data());
+    return count;
+}
+
+/// Every record of a log read back through the library calls.
+std::vector<LogRecord> ReadAll(const std::filesystem::path& hdb) {
+    std::vector<LogRecord> records;
+    alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area{};
+    const int count = CountRecords(hdb);
+    EXPECT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    for (int number = 1; number <= count; ++number) {
+        THW_read(area.data(), number, 2);
+        LogRecord record;
+        for (std::int16_t field = 1; field <= 16; ++field) {
+            char text[HAMLOG_TEXT_SIZE];
+            ThwString(text, area.data(), field);
+            record.fields[static_cast<std::size_t>(field - 1)] = text;
+        }
+        records.push_back(record);
+    }
+    HamlogClose(area.data(), 0);
+    return records;
+}
+
+LogRecord MakeRecord(std::vector<std::string> texts) {
+    LogRecord record;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        record.fields[k] = texts[k];
+    }
+    return record;
+}
+
+void ExpectSameRecords(const std::vector<LogRecord>& actual, const std::vector<LogRecord>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        for (std::size_t k = 0; k < 16; ++k) {
+            EXPECT_EQ(actual[i].fields[k], expected[i].fields[k]) << "record " << i + 1 << " field " << k + 1;
+        }
+    }
+}
+
+std::vector<LogRecord> SampleRecords() {
+    return {
+        MakeRecord({"JA1ABC", "10/05/01", "12:34J", "59", "59", "7.050", "SSB", "100110", "PM95", "J*",
+                    Sjis("山田太郎"), Sjis("東京都世田谷区"), Sjis("ＱＲＰ　移動"), "%JARL%", "", ""}),
+        MakeRecord({"W1AW", "10/05/02", "03:15U", "599", "579", "14.025", "CW", "", "FN31", "D**", "Bob \"Mac\"",
+                    "Newington, CT", "", "", "DIRECT", "10/07/01"}),
+    };
+}
+
+class LogWriterTest : public ::testing::Test {
+protected:
+    TempFolder m_folder;
+};
+
+TEST_F(LogWriterTest, WritesADbaseTableTheLibraryReadsBack) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+    ExpectSameRecords(ReadAll(hdb), SampleRecords());
+
+    const std::string bytes = ReadFile(hdb);
+    const auto& widths = hamlog::FieldWidths();
+    std::size_t recordLength = 1;
+    for (const std::size_t width : widths) {
+        recordLength += width;
+    }
+    const std::size_t headerLength = 32 + 32 * 16 + 1;
+    ASSERT_EQ(bytes.size(), headerLength + 2 * recordLength + 1);
+    EXPECT_EQ(bytes[0], '\x03');
+    EXPECT_EQ(bytes[4], 2);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8, headerLength);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8, recordLength);
+    EXPECT_EQ(bytes[29], '\x13'); // Shift_JIS code page mark
+    EXPECT_EQ(bytes.substr(32, 6), std::string("CALLS\0", 6));
+    EXPECT_EQ(bytes[32 + 11], 'C');
+    EXPECT_EQ(static_cast<std::size_t>(bytes[32 + 16]), widths[0]);
+    EXPECT_EQ(bytes[headerLength - 1], '\x0D');
+    EXPECT_EQ(bytes.substr(headerLength, 13), " JA1ABC      ");
+    EXPECT_EQ(bytes.back(), '\x1A');
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "LOG.mst"));
+}
+
+TEST_F(LogWriterTest, RefusesATextTooLongForItsFieldAndWritesNothing) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::vector<LogRecord> records = SampleRecords();
+    records[1].fields[10] = Sjis("あいうえおかきくけこさ"); // 22 bytes in a 20-byte field
+    std::string error;
+    EXPECT_FALSE(hamlog::CreateLog(hdb, records, &error));
+    EXPECT_NE(error.find("記録 2 の項目 11"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(hdb));
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "LOG.mst"));
+}
+
+TEST_F(LogWriterTest, ReplacesALogAndKeepsTheSpellingOfItsMasterFile) {
+    const auto hdb = m_folder / "log.hdb";
+    WriteFile(m_folder / "LOG.MST", "old");
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, {SampleRecords()[1]}, &error)) << error;
+    EXPECT_EQ(CountRecords(hdb), 1);
+    EXPECT_NE(ReadFile(m_folder / "LOG.MST"), "old");
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "log.mst"));
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "log.hdb.writing"));
+}
+
+TEST_F(LogWriterTest, AppendAddsRecordsAndUpdatesTheCount) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, {SampleRecords()[0]}, &error)) << error;
+    ASSERT_TRUE(hamlog::AppendRecords(hdb, SampleRecords(), &error)) << error;
+    EXPECT_EQ(CountRecords(hdb), 3);
+    const std::vector<LogRecord> expected{SampleRecords()[0], SampleRecords()[0], SampleRecords()[1]};
+    ExpectSameRecords(ReadAll(hdb), expected);
+    EXPECT_EQ(ReadFile(hdb).back(), '\x1A');
+
+    // A too long text stops the append before anything is written.
+    std::vector<LogRecord> bad = SampleRecords();
+    bad[1].fields[0] = "JA1ABCDEFGHIJ";
+    EXPECT_FALSE(hamlog::AppendRecords(hdb, bad, &error));
+    EXPECT_EQ(CountRecords(hdb), 3);
+}
+
+TEST_F(LogWriterTest, AppendContinuesAfterTheLastWholeRecordOfADamagedLog) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+    // Cut the second record in half, as a write cut short would.
+    const std::string bytes = ReadFile(hdb);
+    WriteFile(hdb, bytes.substr(0, bytes.size() - 100));
+    ASSERT_EQ(CountRecords(hdb), 1);
+    ASSERT_TRUE(hamlog::AppendRecords(hdb, {SampleRecords()[1]}, &error)) << error;
+    ExpectSameRecords(ReadAll(hdb), SampleRecords());
+}
+
+TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
+    const auto hdb = m_folder / "LOG.hdb";
+    WriteFile(hdb, "not a table");
+    std::string error;
+    EXPECT_FALSE(hamlog::AppendRecords(hdb, SampleRecords(), &error));
+    EXPECT_NE(error.find("dBase III"), std::string::npos) << error;
+    EXPECT_FALSE(hamlog::AppendRecords(m_folder / "NONE.hdb", SampleRecords(), &error));
+    EXPECT_EQ(ReadFile(hdb), "not a table");
+}
+
+/// The moment of a record in minutes since 2000-01-01 00:00 UTC, from its "yy/mm/dd" and "hh:mmJ" or "hh:mmU".
+long long UtcMinute(const LogRecord& record) {
+    using namespace std::chrono;
+    const std::string& date = record.fields[1];
+    const std::string& time = record.fields[2];
+    const year_month_day day{year{2000 + std::stoi(date.substr(0, 2))}, month{unsigned(std::stoi(date.substr(3, 2)))},
+                             std::chrono::day{unsigned(std::stoi(date.substr(6, 2)))}};
+    EXPECT_TRUE(day.ok()) << date;
+    long long minutes = duration_cast<std::chrono::minutes>(sys_days{day}.time_since_epoch()).count();
+    minutes += std::stoi(time.substr(0, 2)) * 60 + std::stoi(time.substr(3, 2));
+    return time[5] == 'J' ? minutes - 9 * 60 : minutes;
+}
+
+TEST_F(LogWriterTest, SyntheticRecordsAreRealisticDeterministicAndInTimeOrder) {
+    const auto& widths = hamlog::FieldWidths();
+    long long previous = 0;
+    bool sawJapanese = false;
+    bool sawQuote = false;
+    bool sawComma = false;
+    bool sawUtc = false;
+    for (std::uint64_t index = 0; index < 3000; ++index) {
+        const LogRecord record = hamlog::SyntheticRecord(index, 7);
+        for (std::size_t k = 0; k < 16; ++k) {
+            ASSERT_LE(record.fields[k].size(), widths[k]) << index << " field " << k + 1;
+        }
+        ASSERT_EQ(record.fields[1].size(), 8u);
+        ASSERT_EQ(record.fields[2].size(), 6u);
+        sawUtc |= record.fields[2][5] == 'U';
+        const long long moment = UtcMinute(record);
+        EXPECT_LE(previous, moment) << index;
+        previous = moment;
+        for (const std::string& field : record.fields) {
+            for (const char c : field) {
+                sawJapanese |= static_cast<unsigned char>(c) >= 0x80;
+                sawQuote |= c == '"';
+                sawComma |= c == ',';
+            }
+        }
+    }
+    EXPECT_TRUE(sawJapanese);
+    EXPECT_TRUE(sawQuote);
+    EXPECT_TRUE(sawComma);
+    EXPECT_TRUE(sawUtc);
+    EXPECT_EQ(hamlog::SyntheticRecord(0, 7).fields[1].substr(0, 5), "09/01");
+    // A million records stay well inside the two-digit years read as 20yy.
+    EXPECT_LT(hamlog::SyntheticRecord(1000000, 7).fields[1], "25");
+    EXPECT_EQ(hamlog::SyntheticRecord(42, 7).fields, hamlog::SyntheticRecord(42, 7).fields);
+    EXPECT_NE(hamlog::SyntheticRecord(42, 7).fields, hamlog::SyntheticRecord(42, 8).fields);
+}
+
+TEST_F(LogWriterTest, SyntheticLogHoldsTheSyntheticRecords) {
+    const auto hdb = m_folder / "SYN.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(hdb, 500, 3, &error)) << error;
+    const std::vector<LogRecord> records = ReadAll(hdb);
+    ASSERT_EQ(records.size(), 500u);
+    for (const std::uint64_t index : {0u, 1u, 250u, 499u}) {
+        LogRecord expected = hamlog::SyntheticRecord(index, 3);
+        EXPECT_EQ(records[index].fields, expected.fields) << index;
+    }
+}
+
+TEST(CsvInputTest, SplitsQuotedFields) {
+    std::vector<hamlog::CsvRow> rows;
+    std::string error;
+    ASSERT_TRUE(hamlog::ParseCsv("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\n\"two\nlines\",,x\n", rows, &error)) << error;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"a", "b,c", "say \"hi\""}));
+    EXPECT_EQ(rows[1].line, 3u);
+    EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"two\nlines", "", "x"}));
+    EXPECT_FALSE(hamlog::ParseCsv("a,\"open\n", rows, &error));
+    EXPECT_FALSE(hamlog::ParseCsv("\"a\"b\n", rows, &error));
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i > 0 ? "," : "") + std::string("\"") + fields[i] + "\"";
+    }
+    return line + "\r\n";
+}
+
+const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",
+                                        "PM95",   "J*",       "山田",   "東京都", "",   "",      "",    ""};
+
+TEST(CsvInputTest, ReadsUtf8AndCp932AndDetectsWhichItIs) {
+    TempFolder folder;
+    std::vector<LogRecord> records;
+    std::string error;
+    WriteFile(folder / "utf8.csv", "\xEF\xBB\xBF" + CsvLine(kUtf8Row));
+    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "utf8.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].fields[0], "JA1ABC");
+    EXPECT_EQ(records[0].fields[10], Sjis("山田"));
+
+    WriteFile(folder / "sjis.csv", Sjis(CsvLine(kUtf8Row)));
+    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
+    EXPECT_EQ(records[0].fields[11], Sjis("東京都"));
+    // Told the wrong encoding, the file is refused rather than misread.
+    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Utf8, records, &error));
+}
+
+TEST(CsvInputTest, RefusesWrongColumnCountsAndTextsWithoutCp932Form) {
+    TempFolder folder;
+    std::vector<LogRecord> records;
+    std::string error;
+    WriteFile(folder / "short.csv", CsvLine(kUtf8Row) + "JA1ABC,10/05/01\r\n");
+    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "short.csv", hamlog::CsvEncoding::Detect, records, &error));
+    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
+
+    std::vector<std::string> row = kUtf8Row;
+    row[12] = "\xF0\x9F\x93\xBB"; // an emoji: no CP932 form
+    WriteFile(folder / "emoji.csv", CsvLine(row));
+    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "emoji.csv", hamlog::CsvEncoding::Detect, records, &error));
+    EXPECT_NE(error.find("13 列目"), std::string::npos) << error;
+}
+
+/// Runs the built tool with `arguments`, standard output and error to files; returns its exit status.
+int RunTool(const std::string& arguments, const TempFolder& folder) {
+    const std::string command = std::string(HAMLOG_TOOL_PATH) + " " + arguments + " >" + (folder / "out.txt").string() +
+                                " 2>" + (folder / "err.txt").string();
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
+    TempFolder folder;
+    std::vector<std::string> second = kUtf8Row;
+    second[0] = "W1AW";
+    second[10] = "Bob \"\"Mac\"\"";
+    second[11] = "Newington, CT";
+    const std::string csv = CsvLine(kUtf8Row) + CsvLine(second);
+    WriteFile(folder / "in.csv", csv);
+    const std::string log = (folder / "LOG.hdb").string();
+
+    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string(), folder), 0) << ReadFile(folder / "err.txt");
+    EXPECT_EQ(CountRecords(log), 2);
+    ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
+    std::string expected = csv;
+    for (std::size_t at = expected.find("\r\n"); at != std::string::npos; at = expected.find("\r\n", at)) {
+        expected.erase(at, 1);
+    }
+    EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
+
+    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 0);
+    ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
+}
+
+TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
+    TempFolder folder;
+    EXPECT_EQ(RunTool("--help", folder), 0);
+    EXPECT_NE(ReadFile(folder / "out.txt").find("generate LOG.hdb COUNT"), std::string::npos);
+
+    EXPECT_EQ(RunTool("print " + (folder / "NONE.hdb").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("NONE.hdb"), std::string::npos);
+    EXPECT_EQ(RunTool("create " + (folder / "LOG.hdb").string() + " " + (folder / "none.csv").string(), folder), 1);
+    EXPECT_FALSE(ReadFile(folder / "err.txt").empty());
+    EXPECT_EQ(RunTool("generate " + (folder / "LOG.hdb").string() + " many", folder), 2);
+    EXPECT_EQ(RunTool("frobnicate", folder), 2);
+
+    ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
+    ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
+}
+
+} // namespace

@@ -2,7 +2,43 @@
  *
  * Callers hand in caller-owned areas: a handle area for counting and a record area for reading.
  * The library never writes past the sizes given here. All texts are bytes as stored in the log
- * (CP932), paths are native file name bytes. */
+ * (CP932), paths are native file name bytes.
+ *
+ * The log
+ * -------
+ * A log is two files in one folder: NAME.hdb, the records, and NAME.mst, the companion master file.
+ * Of the master file only its presence and readability count. It is found whatever the letter case of
+ * its name and extension: any entry of the folder whose name equals NAME + ".mst" ignoring ASCII case
+ * (NAME being the .hdb file name without its last extension).
+ *
+ * NAME.hdb is a dBase III table:
+ *   bytes 0-31    header: byte 0 the version, 0x03 (0x83, with a memo file, is read the same way);
+ *                 bytes 1-3 the date of the last update (year - 1900, month, day); bytes 4-7 the record
+ *                 count, bytes 8-9 the header length, bytes 10-11 the record length, all little-endian;
+ *                 byte 29 the code page mark (0x13 = Shift_JIS / CP932, as our writer sets it).
+ *   then          one 32-byte descriptor per field: name (11 bytes, NUL-padded), type (byte 11, 'C'),
+ *                 length (byte 16; for type 'C' byte 17 is the length's high byte, 0 in ordinary
+ *                 dBase III tables), the rest 0. The descriptors end with the byte 0x0D.
+ *   then          the records from the header length on, each the record length long: a flag byte
+ *                 (' ', or '*' for a deleted record) and the fields, each padded with blanks to its
+ *                 length; the file may end with the byte 0x1A.
+ * Field k of the table is record field k (1 to 16); further fields are ignored, and a table with fewer
+ * fields reads the missing ones as empty. A field's text is its stored bytes with trailing blanks
+ * removed (leading blanks stay), exactly as stored. Records are numbered 1 to N in file order; a deleted
+ * record keeps its number and reads as stored.
+ *
+ * A table is refused (HAMLOG_ERR_HDB_INVALID) when its first byte is not a dBase III version, the file is
+ * shorter than the header or the header length, the header length leaves no room for a descriptor and the
+ * terminator, the descriptors are not ended by 0x0D within the header, a field has length 0, or the record
+ * length is not 1 plus the field lengths. A record count larger than the file holds is not an error:
+ * N is the number of records wholly present (never more than the count in the header).
+ *
+ * The calls
+ * ---------
+ * Counting reads only the header; reading goes straight to a record's offset through a read window of a
+ * few hundred kilobytes, so reading a log from first to last record (or last to first) costs one read
+ * per window. The record area must not be copied while a log is open in it. Calls on different areas may
+ * run on different threads; one area belongs to one thread at a time. */
 #ifndef HAMLOG_HAMLOGAPI_H
 #define HAMLOG_HAMLOGAPI_H
 
@@ -29,23 +65,45 @@ extern "C" {
 /* The version GetThdllVersion reports. */
 #define HAMLOG_VERSION 20480
 
-/* HamlogOpen results. */
+/* HamlogOpen and dbf_open results. */
 #define HAMLOG_OK 0
+#define HAMLOG_ERR_ARGUMENT 1      /* a null record area or handle area was passed */
 #define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing or cannot be read */
 #define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is not a dBase III table, or its header is damaged */
 #define HAMLOG_ERR_OUT_OF_MEMORY 8 /* the library could not allocate its reading state */
 #define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing or cannot be read */
 
 /* libHamlog50 */
+
+/* HAMLOG_VERSION. */
 HAMLOG_API int GetThdllVersion(void);
+/* Opens a table for counting: reads and checks its header, takes its record count and closes the file
+ * again, so dbf_close frees nothing. The master file plays no part. Returns HAMLOG_OK or an error code;
+ * on error the handle counts as not open. */
 HAMLOG_API int dbf_open(const char* path, void* handle);
+/* The record count N taken by dbf_open, or -1 when the handle is not open (dbf_open failed or was not
+ * called, or dbf_close was). */
 HAMLOG_API int dbf_rcount(void* handle);
+/* Marks the handle not open. Safe on a handle that is not open. */
 HAMLOG_API void dbf_close(void* handle);
+/* Opens a log for reading into the record area (`reserved` and `mode` are ignored; callers pass 0).
+ * Checks the .hdb first, then the master file. Returns HAMLOG_OK (the empty record is loaded),
+ * HAMLOG_ERR_HDB_MISSING, HAMLOG_ERR_HDB_INVALID, HAMLOG_ERR_MST_MISSING or HAMLOG_ERR_OUT_OF_MEMORY.
+ * An area that still holds an open log is closed first. After a failure the area is not open. */
 HAMLOG_API int HamlogOpen(int reserved, void* record, const char* path, int mode);
+/* Loads record `number` (1 to N, N as at HamlogOpen); `mode` is ignored (callers pass 2). Returns 0 when
+ * the record was loaded. A number outside 1 to N, a record that can no longer be read (the file shrank),
+ * or an area that is not open loads the empty record (every field "") and returns -1. */
 HAMLOG_API int THW_read(void* record, int32_t number, int mode);
+/* Closes the log and frees everything the area held. Safe after a failed open and when called twice. */
 HAMLOG_API void HamlogClose(void* record, int reserved);
 
 /* libThdll2Vb */
+
+/* Copies the text of field `field` (1 to 16) of the loaded record into `text`, NUL-terminated, never
+ * more than HAMLOG_TEXT_SIZE bytes including the NUL; a longer text is cut before the first CP932
+ * character that does not fit whole. A field outside 1 to 16 or beyond the table's fields, the empty
+ * record, or an area that is not open gives "". */
 HAMLOG_API void ThwString(char* text, void* record, int16_t field);
 
 #ifdef __cplusplus

@@ -1,0 +1,40 @@
+#pragma once
+
+// Reading the header of a log table (NAME.hdb, a dBase III table). The format is described in
+// hamlog/HamlogApi.h; this is the one place that checks it.
+
+#include "hamlog/HamlogApi.h"
+
+#include <array>
+#include <cstdint>
+
+namespace hamlog::detail {
+
+/// Size of the fixed part of a dBase III header and of one field descriptor.
+constexpr std::uint32_t kDbfBlockSize = 32;
+
+/// What a checked table header says about where records and fields lie.
+struct TableLayout {
+    std::uint32_t headerLength = 0;
+    std::uint32_t recordLength = 0;
+    /// Records wholly present in the file, never more than the header's count.
+    std::int32_t recordCount = 0;
+    /// Fields of the table (all of them, also those beyond the sixteen delivered).
+    std::uint32_t fieldCount = 0;
+    /// Offset from the start of a record and stored length of fields 1 to 16.
+    std::array<std::uint32_t, HAMLOG_FIELD_COUNT> fieldOffset{};
+    std::array<std::uint32_t, HAMLOG_FIELD_COUNT> fieldLength{};
+};
+
+/// Opens a table read-only (close-on-exec). Returns the descriptor, or -1 when the file cannot be opened or
+/// is not a regular file.
+int OpenTableFile(const char* path);
+
+/// Reads and checks the header of the open table `fd`, and counts the records wholly present.
+/// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, or HAMLOG_ERR_HDB_INVALID.
+int ReadTableLayout(int fd, TableLayout& layout);
+
+/// Reads `size` bytes at `offset`, retrying short reads. Returns the bytes read (less at end of file), or -1.
+long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);
+
+} // namespace hamlog::detail

@@ -1,0 +1,111 @@
+#include "HamlogTestFiles.h"
+
+#include "Cp932.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace hamlog::test {
+
+TempFolder::TempFolder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() / ("hamlog-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+namespace {
+
+void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t value, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) {
+        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+}
+
+} // namespace
+
+std::string HandTable::record(std::vector<std::string> texts, char flag) const {
+    std::string bytes(1, flag);
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        std::string text = k < texts.size() ? texts[k] : std::string();
+        text.resize(fields[k].second, ' ');
+        bytes += text;
+    }
+    return bytes;
+}
+
+std::string HandTable::bytes() const {
+    std::uint32_t fieldTotal = 1;
+    for (const auto& field : fields) {
+        fieldTotal += field.second;
+    }
+    const auto naturalHeader = static_cast<std::uint32_t>(32 + 32 * fields.size() + 1);
+    std::string bytes(32, '\0');
+    bytes[0] = static_cast<char>(version);
+    bytes[1] = 125;
+    bytes[2] = 5;
+    bytes[3] = 1;
+    PutLittleEndian(bytes, 4, count.value_or(static_cast<std::uint32_t>(records.size())), 4);
+    PutLittleEndian(bytes, 8, headerLength.value_or(naturalHeader), 2);
+    PutLittleEndian(bytes, 10, recordLength.value_or(fieldTotal), 2);
+    for (const auto& [name, length] : fields) {
+        std::string descriptor(32, '\0');
+        descriptor.replace(0, name.size(), name);
+        descriptor[11] = 'C';
+        PutLittleEndian(descriptor, 16, length, 2); // byte 17: the high byte of a long character field
+        bytes += descriptor;
+    }
+    if (terminator) {
+        bytes += '\x0D';
+    }
+    // A header length beyond the descriptors is padding.
+    if (headerLength && *headerLength > bytes.size()) {
+        bytes.resize(*headerLength, '\0');
+    }
+    for (const std::string& record : records) {
+        bytes += record;
+    }
+    if (endMark) {
+        bytes += '\x1A';
+    }
+    return bytes;
+}
+
+std::string Sjis(std::string_view utf8) {
+    std::string cp932;
+    if (!Utf8ToCp932(utf8, cp932)) {
+        throw std::runtime_error("test text not in CP932");
+    }
+    return cp932;
+}
+
+} // namespace hamlog::test
