@@ -9,6 +9,7 @@
 
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,18 +24,88 @@ std::string SystemReason(int error) {
     return std::generic_category().message(error);
 }
 
+// A symbolic link is followed, so the link stays and the file it points to gets the new content.
+std::filesystem::path ReplaceTarget(const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(file, error)) {
+        auto resolved = std::filesystem::weakly_canonical(file, error);
+        if (!error) {
+            return resolved;
+        }
+    }
+    return file;
+}
+
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::filesystem::path name = ".";
+    name += target.filename().native();
+    name += "." + std::to_string(random() % 1000000000ULL) + ".tmp";
+    return target.parent_path() / name;
+}
+
+std::FILE* CreateExclusive(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return _wfopen(path.c_str(), L"wbx");
+#else
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int reason = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = reason;
+    }
+    return file;
+#endif
+}
+
 bool SyncToDisk(std::FILE* file) {
 #if defined(_WIN32)
     return _commit(_fileno(file)) == 0;
 #else
-    return fsync(fileno(file)) == 0;
+    return ::fsync(fileno(file)) == 0;
 #endif
 }
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
-    static std::mt19937_64 random{std::random_device{}()};
-    const auto name = "." + target.filename().string() + "." + std::to_string(random() % 1000000000ULL) + ".tmp";
-    return target.parent_path() / name;
+// Keeps the permissions (and, where allowed, the owner) of the file being replaced.
+void TakeOverAttributes(std::FILE* file, const std::filesystem::path& target) {
+#if !defined(_WIN32)
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        ::fchmod(fileno(file), existing.st_mode & 07777);
+        [[maybe_unused]] const int ignored = ::fchown(fileno(file), existing.st_uid, existing.st_gid);
+    }
+#else
+    (void)file;
+    (void)target;
+#endif
+}
+
+// Renames the finished temporary file over the target and makes the rename itself durable.
+bool ReplaceWith(const std::filesystem::path& temporary, const std::filesystem::path& target, std::string& reason) {
+#if defined(_WIN32)
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        reason = "Windows エラー " + std::to_string(GetLastError());
+        return false;
+    }
+#else
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        reason = SystemReason(errno);
+        return false;
+    }
+    // A failure to sync the folder leaves a complete file either way.
+    const auto folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+#endif
+    return true;
 }
 
 } // namespace
@@ -57,18 +128,16 @@ bool AtomicFile::open(const std::filesystem::path& target) {
         m_error = "出力ファイルの名前がありません（" + Utf8FromPath(target) + "）。";
         return false;
     }
+    const std::filesystem::path replaced = ReplaceTarget(target);
     std::error_code error;
-    if (std::filesystem::is_directory(target, error)) {
+    if (std::filesystem::is_directory(replaced, error)) {
         m_error = "ファイル " + Utf8FromPath(target) + " はフォルダーなので書き込めません。";
         return false;
     }
+    // The temporary file lies beside the target, so the rename stays within one file system.
     for (int attempt = 0; attempt < 20 && m_file == nullptr; ++attempt) {
-        m_temporary = TemporaryNameFor(target);
-#if defined(_WIN32)
-        m_file = _wfopen(m_temporary.c_str(), L"wbx");
-#else
-        m_file = std::fopen(m_temporary.c_str(), "wbx");
-#endif
+        m_temporary = TemporaryNameFor(replaced);
+        m_file = CreateExclusive(m_temporary);
         if (m_file == nullptr && errno != EEXIST) {
             break;
         }
@@ -76,16 +145,10 @@ bool AtomicFile::open(const std::filesystem::path& target) {
     if (m_file == nullptr) {
         const int reason = errno;
         m_temporary.clear();
-        return fail("作成できません: " + SystemReason(reason) + "。");
+        return fail("作成できません（同じフォルダーに一時ファイルを作れません: " + SystemReason(reason) + "）。");
     }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 20);
-#if !defined(_WIN32)
-    // Keep the permissions of the file being replaced.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        ::fchmod(fileno(m_file), existing.st_mode & 07777);
-    }
-#endif
+    TakeOverAttributes(m_file, replaced);
     return true;
 }
 
@@ -94,7 +157,7 @@ bool AtomicFile::write(std::string_view bytes) {
         return false;
     }
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
-        return fail("書き込めません: " + SystemReason(errno) + "。");
+        return fail("書き込めません（" + SystemReason(errno) + "）。");
     }
     return true;
 }
@@ -104,17 +167,16 @@ bool AtomicFile::commit() {
         return false;
     }
     if (std::fflush(m_file) != 0 || !SyncToDisk(m_file)) {
-        return fail("書き込めません: " + SystemReason(errno) + "。");
+        return fail("書き込めません（" + SystemReason(errno) + "）。");
     }
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!closed) {
-        return fail("書き込めません: " + SystemReason(errno) + "。");
+        return fail("書き込めません（" + SystemReason(errno) + "）。");
     }
-    std::error_code error;
-    std::filesystem::rename(m_temporary, m_target, error);
-    if (error) {
-        return fail("置き換えられません: " + error.message() + "。");
+    std::string reason;
+    if (!ReplaceWith(m_temporary, ReplaceTarget(m_target), reason)) {
+        return fail("置き換えられません（" + reason + "）。");
     }
     m_temporary.clear();
     return true;

@@ -1,22 +1,13 @@
 #include "settings/ProfileFile.h"
 
+#include "platform/AtomicFile.h"
 #include "text/TextHelpers.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <random>
 #include <system_error>
-
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace zentu {
 
@@ -300,142 +291,15 @@ bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
     return true;
 }
 
-/// The file to replace: a symbolic link is followed, so the link stays and its target gets the new content.
-std::filesystem::path replaceTarget(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(file, ec)) {
-        auto resolved = std::filesystem::weakly_canonical(file, ec);
-        if (!ec) {
-            return resolved;
-        }
-    }
-    return file;
-}
-
-std::filesystem::path temporaryNameFor(const std::filesystem::path& target, std::mt19937_64& random) {
-    std::filesystem::path name = ".";
-    name += target.filename().native();
-    name += "." + std::to_string(random() % 1000000000ULL) + ".tmp";
-    return target.parent_path() / name;
-}
-
-#if defined(_WIN32)
-
+/// Writes the whole new file at once: it appears complete or not at all.
 bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    const std::filesystem::path target = replaceTarget(file);
-    std::mt19937_64 random{std::random_device{}()};
-    std::filesystem::path temporary;
-    std::FILE* out = nullptr;
-    for (int attempt = 0; attempt < 20 && out == nullptr; ++attempt) {
-        temporary = temporaryNameFor(target, random);
-        out = _wfopen(temporary.c_str(), L"wbx");
-        if (out == nullptr && errno != EEXIST) {
-            break;
-        }
-    }
-    if (out == nullptr) {
-        return fail(file, "を保存できませんでした。同じフォルダーに一時ファイルを作れません（" + systemReason(errno) +
-                              "）。");
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0 &&
-                         _commit(_fileno(out)) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return fail(file, "を書き込めませんでした（" + systemReason(written ? errno : writeError) + "）。");
-    }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return fail(file, "を置き換えられませんでした（Windows エラー " + std::to_string(GetLastError()) + "）。");
+    std::string error;
+    if (!AtomicFile::writeWhole(file, bytes, &error)) {
+        t_lastError = error;
+        return false;
     }
     return true;
 }
-
-#else
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    const std::filesystem::path target = replaceTarget(file);
-    std::error_code ec;
-    if (std::filesystem::is_directory(target, ec)) {
-        return fail(file, "はフォルダーなので書き込めません。");
-    }
-
-    // The temporary file lies beside the target, so the rename stays within one file system.
-    std::mt19937_64 random{std::random_device{}()};
-    std::filesystem::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
-        temporary = temporaryNameFor(target, random);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        return fail(file, "を保存できませんでした。同じフォルダーに一時ファイルを作れません（" + systemReason(errno) +
-                              "）。");
-    }
-
-    const auto giveUp = [&](const std::string& what, int error) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        ::unlink(temporary.c_str());
-        return fail(file, what + "（" + systemReason(error) + "）。");
-    };
-
-    // Keep the permissions (and, where allowed, the owner) the file had.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        if (::fchmod(fd, existing.st_mode & 07777) != 0) {
-            return giveUp("の属性を引き継げませんでした", errno);
-        }
-        [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
-    }
-
-    if (!writeAll(fd, bytes)) {
-        return giveUp("を書き込めませんでした", errno);
-    }
-    if (::fsync(fd) != 0) {
-        return giveUp("を書き込めませんでした", errno);
-    }
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0) {
-        return giveUp("を書き込めませんでした", errno);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        return giveUp("を置き換えられませんでした", errno);
-    }
-
-    // Make the rename itself durable; a failure here leaves a complete file either way.
-    const auto folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return true;
-}
-
-#endif
 
 // ---------------------------------------------------------------------------------------------------------------
 // Changes
