@@ -1,47 +1,6 @@
 #include "HamlogTestFiles.h"
 
-#include "Cp932.h"
-
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <stdexcept>
-
 namespace hamlog::test {
-
-TempFolder::TempFolder() {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() / ("hamlog-test-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            m_path = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
-
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 namespace {
 
@@ -98,14 +57,6 @@ std::string HandTable::bytes() const {
         bytes += '\x1A';
     }
     return bytes;
-}
-
-std::string Sjis(std::string_view utf8) {
-    std::string cp932;
-    if (!Utf8ToCp932(utf8, cp932)) {
-        throw std::runtime_error("test text not in CP932");
-    }
-    return cp932;
 }
 
 } // namespace hamlog::test

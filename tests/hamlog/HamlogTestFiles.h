@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -10,22 +12,15 @@
 
 namespace hamlog::test {
 
-/// A fresh temporary folder, removed with everything in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::filesystem::path operator/(std::string_view name) const { return m_path / std::string(name); }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-void WriteFile(const std::filesystem::path& file, std::string_view bytes);
-std::string ReadFile(const std::filesystem::path& file);
+// The shared test helpers under the names these tests use.
+using TempFolder = zentu::test::TempDir;
+inline void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+    zentu::test::WriteBytes(file, bytes);
+}
+inline std::string ReadFile(const std::filesystem::path& file) {
+    return zentu::test::ReadBytes(file);
+}
+using zentu::test::Sjis;
 
 /// A dBase III table put together byte by byte, with every header value open to damage.
 struct HandTable {
@@ -42,8 +37,5 @@ struct HandTable {
     std::string record(std::vector<std::string> texts, char flag = ' ') const;
     std::string bytes() const;
 };
-
-/// UTF-8 to CP932 for test texts.
-std::string Sjis(std::string_view utf8);
 
 } // namespace hamlog::test
