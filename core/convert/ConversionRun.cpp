@@ -21,19 +21,14 @@ namespace {
 // Output is collected in memory and handed to the file in blocks of this size.
 constexpr std::size_t kFlushSize = 1 << 20;
 
-// The result codes of the library's open call that the program explains to the user.
-constexpr int kLogMissing = 2;
-constexpr int kLogInvalid = 3;
-constexpr int kMasterMissing = 42;
-
 std::string OpenFailureText(const std::filesystem::path& log, int code) {
     const std::string name = Utf8FromPath(log);
     switch (code) {
-    case kMasterMissing:
+    case RecordLibrary::kMasterMissing:
         return "ログ " + name + " のマスターファイル（.mst）を開けません。";
-    case kLogMissing:
+    case RecordLibrary::kLogMissing:
         return "ログファイル " + name + " が見つからないか、読めません。";
-    case kLogInvalid:
+    case RecordLibrary::kLogInvalid:
         return "ログファイル " + name + " は Hamlog のログではないか、壊れています。";
     default:
         return "ログファイル " + name + " を開けません（コード " + std::to_string(code) + "）。";

@@ -30,6 +30,10 @@ std::string NativeBytes(const std::filesystem::path& path) {
     return path.string();
 }
 
+static_assert(RecordLibrary::kLogMissing == HAMLOG_ERR_HDB_MISSING);
+static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);
+static_assert(RecordLibrary::kMasterMissing == HAMLOG_ERR_MST_MISSING);
+
 } // namespace
 
 struct RecordLibrary::Impl {

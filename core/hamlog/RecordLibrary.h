@@ -54,6 +54,11 @@ public:
     /// The program's minimum library version.
     static constexpr int kMinimumVersion = 20480;
 
+    /// Results of open() that callers explain to the user.
+    static constexpr int kLogMissing = 2;     ///< the log file is missing or cannot be read
+    static constexpr int kLogInvalid = 3;     ///< the log file is not a log or is damaged
+    static constexpr int kMasterMissing = 42; ///< the companion .mst file cannot be opened
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
