@@ -116,8 +116,8 @@ long long CopyFloor(const fs::path& log, const fs::path& out, long long bytes) {
 
 void Print(const std::string& name, const Sample& sample, long long records, double floorSeconds) {
     std::printf("%-34s %8.3f s %12.0f rec/s %8.2f x floor %8ld KiB peak\n", name.c_str(), sample.seconds,
-                static_cast<double>(records) / sample.seconds,
-                floorSeconds > 0 ? sample.seconds / floorSeconds : 0.0, sample.peakKiB);
+                static_cast<double>(records) / sample.seconds, floorSeconds > 0 ? sample.seconds / floorSeconds : 0.0,
+                sample.peakKiB);
 }
 
 } // namespace

@@ -116,8 +116,8 @@ void zentu_arun::setProgramEnd(ProgramEnd end) {
 
 void zentu_arun::load() {
     RestoreWindowPosition(m_state.positions, *this, m_state.ProgramFolder, kPositionSection);
-    setWindowTitle(QString::fromUtf8(texts::kCaptionPrefix) + QString::fromUtf8(kZentuArunVersion.data(),
-                                                                                 kZentuArunVersion.size()));
+    setWindowTitle(QString::fromUtf8(texts::kCaptionPrefix) +
+                   QString::fromUtf8(kZentuArunVersion.data(), kZentuArunVersion.size()));
 
     m_ui->cmdDo_job->setEnabled(false);
     m_ui->Label4->clear();
@@ -135,9 +135,10 @@ void zentu_arun::load() {
     // Job 1 is shown once more. When job 1's file is missing the first entry is another job, and that job stays
     // the current one, so the run button runs the job the list shows.
     const int selected = m_ui->List1->currentItem() != nullptr ? JobOfEntry(m_ui->List1->currentItem()->text()) : 0;
-    m_state.CurrentJob = selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered
-                             ? "1"
-                             : std::to_string(selected);
+    m_state.CurrentJob =
+        selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered
+            ? "1"
+            : std::to_string(selected);
     showJobTexts();
     LoadJobSettings(m_state.ProgramFolder, std::stoi(m_state.CurrentJob), m_state.settings, false);
     showSummary();
@@ -178,8 +179,8 @@ void zentu_arun::onJobSelected(int row) {
     }
     const QString entry = m_ui->List1->item(row)->text();
     const int job = JobOfEntry(entry);
-    for (QLabel* label : {m_ui->Label4, m_ui->lblInFile, m_ui->lblOutFile, m_ui->Label5, m_ui->lblInfo,
-                          m_ui->lblOutRec, m_ui->lblMsg}) {
+    for (QLabel* label : {m_ui->Label4, m_ui->lblInFile, m_ui->lblOutFile, m_ui->Label5, m_ui->lblInfo, m_ui->lblOutRec,
+                          m_ui->lblMsg}) {
         label->clear();
     }
     if (job == 0) {
@@ -229,8 +230,8 @@ void zentu_arun::showSummary() {
 
     const std::filesystem::path log = PathFromUtf8(settings.set_hdb_dir);
     std::error_code error;
-    const bool logExists = !settings.set_hdb_dir.empty() && std::filesystem::is_regular_file(log, error) &&
-                           log.has_parent_path();
+    const bool logExists =
+        !settings.set_hdb_dir.empty() && std::filesystem::is_regular_file(log, error) && log.has_parent_path();
     if (logExists) {
         const std::int32_t count = m_state.library.countRecords(log);
         if (count >= 0) {

@@ -38,8 +38,7 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
                 options.folder = PathFromUtf8(value);
             } else {
                 const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), options.job);
-                if (error != std::errc() || end != value.data() + value.size() || options.job < 1 ||
-                    options.job > 9) {
+                if (error != std::errc() || end != value.data() + value.size() || options.job < 1 || options.job > 9) {
                     err << "JOB 番号は 1 から 9 で指定してください: " << value << "\n";
                     return std::nullopt;
                 }
@@ -109,8 +108,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     const std::string jobText = std::to_string(options.job);
     const JobRegistry registry(options.folder);
     if (!registry.isRegistered(options.job)) {
-        err << "JOB " << jobText << " は登録されていません（" << Utf8FromPath(registry.path(options.job))
-            << "）。\n";
+        err << "JOB " << jobText << " は登録されていません（" << Utf8FromPath(registry.path(options.job)) << "）。\n";
         return CliStatus::JobNotReady;
     }
     JobSettings settings;

@@ -144,8 +144,8 @@ void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields) 
     out += "\r\n";
 }
 
-RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input,
-                        const RunOptions& options, RunObserver* observer) {
+RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
+                        RunObserver* observer) {
     RunResult result;
     if (TrimBlanks(settings.set_outcsv_dir).empty()) {
         result.error = "出力ファイル（CSV）が指定されていません。";
@@ -205,8 +205,8 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         if (input.RangeMode == 1) {
             const std::string date = library.field(2);
             const std::string time = library.field(3);
-            const DateDecision decision = keys.valid ? Date_sub(date, time, keys, settings.set_date_time_UJ)
-                                                     : DateDecision::Skip;
+            const DateDecision decision =
+                keys.valid ? Date_sub(date, time, keys, settings.set_date_time_UJ) : DateDecision::Skip;
             if (decision == DateDecision::Invalid) {
                 ++result.invalidDateRecords;
             }

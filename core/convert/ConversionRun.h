@@ -27,10 +27,10 @@ public:
 
 /// How the run differs between the two programs.
 struct RunOptions {
-    std::string_view versionText = kZentuVersion;  ///< version in the ADIF header
-    const ModeTable* modeTable = nullptr;           ///< mode table for ADIF modes; none for the auto-run program
-    bool storeSignature = true;                     ///< mode 4: store the last-QSO signature
-    bool saveAllKeys = true;                        ///< mode 4: save all keys (false: only the two record numbers)
+    std::string_view versionText = kZentuVersion; ///< version in the ADIF header
+    const ModeTable* modeTable = nullptr;         ///< mode table for ADIF modes; none for the auto-run program
+    bool storeSignature = true;                   ///< mode 4: store the last-QSO signature
+    bool saveAllKeys = true;                      ///< mode 4: save all keys (false: only the two record numbers)
 };
 
 /// Everything a run needs besides the record library.
@@ -44,12 +44,12 @@ struct RunInput {
 
 /// How a run ended.
 struct RunResult {
-    bool ok = false;                   ///< the outputs were written and put in place
-    std::string error;                 ///< why not (Japanese, naming the file and the reason)
+    bool ok = false;   ///< the outputs were written and put in place
+    std::string error; ///< why not (Japanese, naming the file and the reason)
     std::int64_t output_count = 0;
     std::int64_t invalidDateRecords = 0; ///< records whose date or time is not a valid date-time
     std::filesystem::path csvPath;
-    std::filesystem::path adifPath;    ///< empty when no ADIF file was asked for
+    std::filesystem::path adifPath; ///< empty when no ADIF file was asked for
 };
 
 /// The ADIF path of a CSV path: its last extension replaced by "adi" (".adi" added when it has none).
@@ -73,8 +73,8 @@ void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields);
 /// and (adif_out "1") the ADIF file, both first to temporary files beside their targets and put in place
 /// only when everything succeeded, and in mode 4 stores the bookkeeping in the job's settings file
 /// (and `settings`). On failure the previous output files and the bookkeeping stay as they were.
-RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input,
-                        const RunOptions& options, RunObserver* observer);
+RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
+                        RunObserver* observer);
 
 /// Loads the record at last_end_rec_no and returns its last-QSO signature as UTF-8 (the changed-log check).
 /// Empty when the log cannot be opened.

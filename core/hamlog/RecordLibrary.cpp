@@ -107,8 +107,8 @@ bool LoadFromSearchPath(QLibrary& library, const std::string& fileName, const st
     return false;
 }
 
-template <typename Fn> bool Resolve(QLibrary& library, const char* name, const std::string& fileName, Fn& target,
-                                    std::string& error) {
+template <typename Fn>
+bool Resolve(QLibrary& library, const char* name, const std::string& fileName, Fn& target, std::string& error) {
     target = reinterpret_cast<Fn>(library.resolve(name));
     if (target == nullptr) {
         error = "記録ライブラリ " + fileName + " に関数 " + name + " がありません。";

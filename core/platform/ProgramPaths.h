@@ -21,10 +21,10 @@ std::string FolderWithSeparator(const std::filesystem::path& folder);
 
 /// The fixed default files of the Windows program, moved below the user's home folder on this platform.
 struct DefaultHamlogFiles {
-    static std::filesystem::path log();           ///< Hamlog.hdb
-    static std::filesystem::path outputCsv();     ///< LOGLIST.CSV
-    static std::filesystem::path qslInput();      ///< LOGLIST_0.csv
-    static std::filesystem::path qslOutput();     ///< LOGLIST_not_yet_qsl.csv
+    static std::filesystem::path log();       ///< Hamlog.hdb
+    static std::filesystem::path outputCsv(); ///< LOGLIST.CSV
+    static std::filesystem::path qslInput();  ///< LOGLIST_0.csv
+    static std::filesystem::path qslOutput(); ///< LOGLIST_not_yet_qsl.csv
 };
 
 } // namespace zentu

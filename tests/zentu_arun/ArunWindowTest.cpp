@@ -109,9 +109,7 @@ private:
     QListWidget* list() { return test::Find<QListWidget>(m_window.get(), "List1"); }
     QPushButton* runButton() { return test::Find<QPushButton>(m_window.get(), "cmdDo_job"); }
 
-    void select(int row) {
-        list()->setCurrentRow(row);
-    }
+    void select(int row) { list()->setCurrentRow(row); }
 
 private slots:
     void init() {
@@ -157,15 +155,19 @@ private slots:
         QTest::addColumn<QString>("flag");
         QTest::addColumn<QString>("zone");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("all") << "0" << "" << QStringLiteral("出力データ ： 全レコード");
-        QTest::newRow("JST") << "1" << "JST"
-                             << QStringLiteral("出力データ ： 日付で範囲指定 ：　20100101　～　20100131  JST");
-        QTest::newRow("NON") << "1" << "NON"
+        QTest::newRow("all") << "0"
+                             << "" << QStringLiteral("出力データ ： 全レコード");
+        QTest::newRow("JST") << "1"
+                             << "JST" << QStringLiteral("出力データ ： 日付で範囲指定 ：　20100101　～　20100131  JST");
+        QTest::newRow("NON") << "1"
+                             << "NON"
                              << QStringLiteral("出力データ ： 日付で範囲指定 ：　20100101　～　20100131  UTC/JST 無視");
-        QTest::newRow("numbers") << "2" << "" << QStringLiteral("出力データ ： 番号で範囲指定 ：　2　～　3");
-        QTest::newRow("last N") << "3" << ""
-                                << QStringLiteral("出力データ ： 最終までの指定レコード数 ：（ 2 ）　　2　～　3");
-        QTest::newRow("new") << "4" << "" << QStringLiteral("出力データ ： 新規追加分のみ ：  2　～　3");
+        QTest::newRow("numbers") << "2"
+                                 << "" << QStringLiteral("出力データ ： 番号で範囲指定 ：　2　～　3");
+        QTest::newRow("last N") << "3"
+                                << "" << QStringLiteral("出力データ ： 最終までの指定レコード数 ：（ 2 ）　　2　～　3");
+        QTest::newRow("new") << "4"
+                             << "" << QStringLiteral("出力データ ： 新規追加分のみ ：  2　～　3");
     }
 
     void summarisesEveryRangeMode() {
@@ -193,9 +195,8 @@ private slots:
         const std::string before = test::ReadBytes(folder() / "ini" / "zentu_1.ini");
         openWindow();
         QCOMPARE(Text(m_window.get(), "Label6"), QStringLiteral("新規追加レコードはありません！　( 変更は環境設定 )"));
-        QCOMPARE(Text(m_window.get(), "Label5"),
-                 QStringLiteral("出力データ ： 新規追加分のみ ：") + QString(29, QLatin1Char(' ')) +
-                     QStringLiteral("　～　3"));
+        QCOMPARE(Text(m_window.get(), "Label5"), QStringLiteral("出力データ ： 新規追加分のみ ：") +
+                                                     QString(29, QLatin1Char(' ')) + QStringLiteral("　～　3"));
         QCOMPARE(Colour(m_window.get(), "Label5"), QColor(192, 0, 0));
         runButton()->click();
         QCOMPARE(Text(m_window.get(), "Label7"),

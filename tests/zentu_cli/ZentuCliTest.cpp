@@ -92,9 +92,8 @@ TEST_F(ZentuCliTest, NewAdditionsJobRunsThenFindsNothingThenTakesOnlyTheAddedRec
 TEST_F(ZentuCliTest, StopsWithStatus4WhenTheLastRecordChangedUnlessForced) {
     ASSERT_EQ(Run(), CliStatus::Success) << err.str();
     std::string error;
-    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb",
-                                  {Qso("JA1AA", "10/01/01"), Qso("JA9ZZ", "10/01/02"), Qso("JA1CC", "10/01/03")},
-                                  &error));
+    ASSERT_TRUE(hamlog::CreateLog(
+        dir / "LOG.hdb", {Qso("JA1AA", "10/01/01"), Qso("JA9ZZ", "10/01/02"), Qso("JA1CC", "10/01/03")}, &error));
     const std::string before = test::ReadBytes(dir / "ini" / "zentu_1.ini");
     std::filesystem::remove(dir / "OUT.CSV");
 

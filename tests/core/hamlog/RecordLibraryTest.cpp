@@ -44,8 +44,7 @@ TEST(RecordLibraryTest, CountsAndReadsALogThroughTheProgramFolderLibraries) {
     test::TempDir folder;
     const auto log = folder / "LOG.hdb";
     std::string error;
-    ASSERT_TRUE(hamlog::CreateLog(log,
-                                  {Record("JA1ABC", "10/05/01", "12:34J"), Record("JH3XYZ", "10/05/02", "01:00U")},
+    ASSERT_TRUE(hamlog::CreateLog(log, {Record("JA1ABC", "10/05/01", "12:34J"), Record("JH3XYZ", "10/05/02", "01:00U")},
                                   &error))
         << error;
 
