@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential g++ cmake ninja-build pkg-config
+    build-essential g++ cmake ninja-build pkg-config clang-format git
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev
     fonts-noto-cjk

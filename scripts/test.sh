@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets everything up, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test through CTest.
-# Fails when any test fails or when no test ran.
+# Fails when a source is not formatted, when any test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+bash scripts/check-format.sh
 
 build=build-test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZENTU_SANITIZE=ON
