@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
             settings.set_date_time_UJ = "JST";
             zentu::RunInput input;
             input.programFolder = folder;
-            input.RangeMode = mode;
+            input.rangeMode = static_cast<zentu::RangeMode>(mode);
             input.record_count = count;
             const auto result = zentu::RunConversion(library, settings, input, {}, nullptr);
             if (!result.ok) {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "convert/JobPlan.h"
 #include "hamlog/RecordLibrary.h"
 #include "settings/JobSettings.h"
 #include "window/PositionStore.h"
 
 #include <array>
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -22,12 +22,9 @@ struct ArunJobSlot {
 /// The auto-run program's process-wide values, owned by main and handed to its window.
 struct ArunState {
     std::filesystem::path ProgramFolder;
-    std::string CurrentJob = "1";
+    int CurrentJob = 1;
     JobSettings settings;
-    int RangeMode = 0;
-    std::int32_t record_count = 0;
-    std::string new_start_rec_no;
-    bool noData = false;
+    JobPlan plan; ///< the plan of the job shown: its range, summary and the no-data flag, or why it cannot run
     std::array<ArunJobSlot, 10> jobSlots; ///< index 1 to 9
     RecordLibrary library;
     PositionStore positions;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Every text the auto-run window shows, together so they can be checked in one read.
+// Every text of the auto-run window's own, together so they can be checked in one read; the texts it shares with
+// the other programs are in convert/JobTexts.h.
 
 namespace zentu::arun_texts {
 
@@ -13,19 +14,11 @@ inline constexpr char kExitMenu[] = "終了";
 inline constexpr char kInputCaption[] = "入力ﾌ ｧ ｲ ﾙ";
 inline constexpr char kOutputCaption[] = "出力ﾌ ｧ ｲ ﾙ　";
 
-inline constexpr char kBusy[] = "変換処理中";
-inline constexpr char kBusyLong[] = "変換処理中です。しばらくお待ちください。";
 inline constexpr char kNoData[] = "処理データはありません！　自動的の元に戻ります。しばらくお待ち下さい。";
 inline constexpr char kDone[] = "変換処理終了";
 inline constexpr char kDoneLong[] = "変換処理が終了しました。自動的の元に戻ります。しばらくお待ち下さい。";
 inline constexpr char kFailed[] = "変換処理エラー";
 inline constexpr char kNoNewRecords[] = "新規追加レコードはありません！　( 変更は環境設定 )";
-inline constexpr char kAnytimeLast[] = "最終は最新データまで";
-inline constexpr char kInputCountPrefix[] = "入力数: ";
-inline constexpr char kOutputCountPrefix[] = "出力数 : ";
-inline constexpr char kCountSuffix[] = " 件";
 inline constexpr char kLogUnreadable[] = "ログファイルを読めません";
-
-inline constexpr char kOldLibrary[] = "Hamlog50.DLL のバージョンが古いです。";
 
 } // namespace zentu::arun_texts

@@ -14,12 +14,9 @@ int main(int argc, char** argv) {
     zentu::ArunState state;
     state.ProgramFolder = zentu::ExecutableFolder();
     zentu::MessageBoxPrompts prompts;
-    if (!state.library.load(state.ProgramFolder)) {
-        prompts.notify(nullptr, QString::fromStdString(state.library.errorString()));
-        return 1;
-    }
-    if (state.library.version() < zentu::RecordLibrary::kMinimumVersion) {
-        prompts.notify(nullptr, QString::fromUtf8(zentu::arun_texts::kOldLibrary));
+    std::string reason;
+    if (!zentu::LoadRecordLibrary(state.library, state.ProgramFolder, reason)) {
+        prompts.notify(nullptr, QString::fromStdString(reason));
         return 1;
     }
 

@@ -5,7 +5,8 @@
 #include "ui_zentu_arun.h"
 
 #include "convert/ConversionRun.h"
-#include "convert/JobSummary.h"
+#include "convert/JobPlan.h"
+#include "convert/JobTexts.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "text/NumberText.h"
@@ -18,13 +19,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <system_error>
 
 namespace zentu {
 
 namespace {
 
 namespace texts = arun_texts;
+namespace shared = job_texts;
 
 const QColor kGreen(0, 128, 0);
 const QColor kLightBlue(0, 0, 255);
@@ -75,8 +76,8 @@ public:
     void outputCounted(std::int64_t output_count) override {
         m_bar->setValue(0);
         SetText(m_outputCount,
-                QString::fromUtf8(texts::kOutputCountPrefix) + QString::number(output_count) +
-                    QString::fromUtf8(texts::kCountSuffix),
+                QString::fromUtf8(shared::kOutputCountPrefix) + QString::number(output_count) +
+                    QString::fromUtf8(shared::kCountSuffix),
                 kLightBlue);
         m_outputCount->repaint();
     }
@@ -121,7 +122,7 @@ void zentu_arun::load() {
 
     m_ui->cmdDo_job->setEnabled(false);
     m_ui->Label4->clear();
-    m_state.CurrentJob = "1";
+    m_state.CurrentJob = 1;
     buildJobList();
     m_ui->cmdDo_job->setEnabled(true);
     if (m_ui->List1->count() > 0) {
@@ -136,13 +137,12 @@ void zentu_arun::load() {
     // the current one, so the run button runs the job the list shows.
     const int selected = m_ui->List1->currentItem() != nullptr ? JobOfEntry(m_ui->List1->currentItem()->text()) : 0;
     m_state.CurrentJob =
-        selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered
-            ? "1"
-            : std::to_string(selected);
+        selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered ? 1
+                                                                                                           : selected;
     showJobTexts();
-    LoadJobSettings(m_state.ProgramFolder, std::stoi(m_state.CurrentJob), m_state.settings, false);
+    LoadJobSettings(m_state.ProgramFolder, m_state.CurrentJob, m_state.settings, false);
     showSummary();
-    m_ui->Label1->setText(ThreeMessages(m_state.jobSlots[static_cast<std::size_t>(std::stoi(m_state.CurrentJob))]));
+    m_ui->Label1->setText(ThreeMessages(m_state.jobSlots[static_cast<std::size_t>(m_state.CurrentJob)]));
 
     SetText(m_ui->Label2, QString::fromUtf8(texts::kNotice), kLightBlue);
 }
@@ -194,7 +194,7 @@ void zentu_arun::onJobSelected(int row) {
         return;
     }
     m_ui->Label4->setText(entry);
-    m_state.CurrentJob = std::to_string(job);
+    m_state.CurrentJob = job;
     m_ui->cmdDo_job->setEnabled(true);
     showJobTexts();
     LoadJobSettings(m_state.ProgramFolder, job, m_state.settings, false);
@@ -203,7 +203,7 @@ void zentu_arun::onJobSelected(int row) {
 
 void zentu_arun::showJobTexts() {
     m_ui->Label1->clear();
-    const int job = std::stoi(m_state.CurrentJob);
+    const int job = m_state.CurrentJob;
     ArunJobSlot& slot = m_state.jobSlots[static_cast<std::size_t>(job)];
     if (const std::optional<JobRegistryEntry> entry = JobRegistry(m_state.ProgramFolder).readUntrimmed(job)) {
         slot.msg1 = entry->msg1;
@@ -228,47 +228,44 @@ void zentu_arun::showSummary() {
     SetColour(m_ui->Label6, palette().color(QPalette::WindowText));
     m_ui->Label6->clear();
 
-    const std::filesystem::path log = PathFromUtf8(settings.set_hdb_dir);
-    std::error_code error;
-    const bool logExists =
-        !settings.set_hdb_dir.empty() && std::filesystem::is_regular_file(log, error) && log.has_parent_path();
-    if (logExists) {
-        const std::int32_t count = m_state.library.countRecords(log);
-        if (count >= 0) {
-            m_state.record_count = count;
-            SetText(m_ui->lblInfo,
-                    QString::fromUtf8(texts::kInputCountPrefix) + QString::number(count) +
-                        QString::fromUtf8(texts::kCountSuffix),
-                    palette().color(QPalette::WindowText));
-        } else {
-            SetText(m_ui->lblInfo, QString::fromUtf8(texts::kLogUnreadable), kDarkRed);
-        }
+    // The plan describes the job just chosen: nothing of an earlier job (its count, its range) carries over.
+    m_state.plan = PlanJob(m_state.library, m_state.settings, PlanOptions{.completeBlankSettings = false});
+    const JobPlan& plan = m_state.plan;
+    if (plan.refusal == PlanRefusal::LogUnreadable) {
+        SetText(m_ui->lblInfo, QString::fromUtf8(texts::kLogUnreadable), kDarkRed);
+    } else {
+        SetText(m_ui->lblInfo,
+                QString::fromUtf8(shared::kInputCountPrefix) + QString::number(plan.record_count) +
+                    QString::fromUtf8(shared::kCountSuffix),
+                palette().color(QPalette::WindowText));
     }
-
-    const JobSummary summary = SummarizeJob(settings, m_state.record_count);
-    if (summary.rangeModeKnown) {
-        m_state.RangeMode = summary.RangeMode;
-        m_state.new_start_rec_no = summary.new_start_rec_no;
-        m_ui->Label5->setText(Q(summary.text));
+    if (plan.refusal == PlanRefusal::RangeNotSet) {
+        SetText(m_ui->Label6, Q(plan.reason), kDarkRed);
     }
-    m_state.noData = summary.rangeModeKnown && summary.noNewRecords;
-    if (m_state.noData) {
+    if (!plan.stands()) {
+        m_ui->cmdDo_job->setEnabled(false);
+    }
+    m_ui->Label5->setText(Q(plan.summary));
+    if (plan.noNewRecords) {
         SetColour(m_ui->Label5, kDarkRed);
         SetText(m_ui->Label6, QString::fromUtf8(texts::kNoNewRecords), kDarkRed);
     }
-    if (settings.set_anytime_last == "1") {
-        m_ui->Label6->setText(QString::fromUtf8(texts::kAnytimeLast));
+    if (plan.stands() && settings.set_anytime_last == "1") {
+        m_ui->Label6->setText(QString::fromUtf8(shared::kAnytimeLast));
     }
     m_ui->Label5->repaint();
     repaintNow();
 }
 
 void zentu_arun::runJob() {
+    if (!m_state.plan.stands()) {
+        return; // the button is disabled for such a job; nothing may run with another job's range
+    }
     m_ui->cmdDo_job->setEnabled(false);
-    SetText(m_ui->lblMsg, QString::fromUtf8(texts::kBusy), kGreen);
-    SetText(m_ui->Label7, QString::fromUtf8(texts::kBusyLong), kGreen);
+    SetText(m_ui->lblMsg, QString::fromUtf8(shared::kBusy), kGreen);
+    SetText(m_ui->Label7, QString::fromUtf8(shared::kBusyLong), kGreen);
     repaintNow();
-    if (m_state.noData) {
+    if (m_state.plan.noNewRecords) {
         SetText(m_ui->Label7, QString::fromUtf8(texts::kNoData), kDarkRed);
         repaintNow();
         waitEndTime();
@@ -280,13 +277,6 @@ void zentu_arun::runJob() {
 }
 
 void zentu_arun::runConversion() {
-    RunInput input;
-    input.programFolder = m_state.ProgramFolder;
-    input.job = std::stoi(m_state.CurrentJob);
-    input.RangeMode = m_state.RangeMode;
-    input.record_count = m_state.record_count;
-    input.new_start_rec_no = m_state.new_start_rec_no;
-
     RunOptions options;
     options.versionText = kZentuArunVersion;
     options.modeTable = nullptr;
@@ -294,7 +284,9 @@ void zentu_arun::runConversion() {
     options.saveAllKeys = false;
 
     WindowRunObserver observer(m_ui->ProgressBar1, m_ui->lblOutRec);
-    const RunResult result = RunConversion(m_state.library, m_state.settings, input, options, &observer);
+    const RunResult result =
+        RunConversion(m_state.library, m_state.settings,
+                      m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob), options, &observer);
     if (result.ok) {
         SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kLightBlue);
         SetText(m_ui->Label7, QString::fromUtf8(texts::kDoneLong), kLightBlue);

@@ -1,7 +1,8 @@
 #include "CliRunner.h"
 
 #include "convert/ConversionRun.h"
-#include "convert/JobSummary.h"
+#include "convert/JobPlan.h"
+#include "convert/JobTexts.h"
 #include "convert/ModeTable.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/ProgramPaths.h"
@@ -96,12 +97,9 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     }
 
     RecordLibrary library;
-    if (!library.load(options.folder)) {
-        err << library.errorString() << "\n";
-        return CliStatus::Library;
-    }
-    if (library.version() < RecordLibrary::kMinimumVersion) {
-        err << "Hamlog50.DLL のバージョンが古いです。\n";
+    std::string reason;
+    if (!LoadRecordLibrary(library, options.folder, reason)) {
+        err << reason << "\n";
         return CliStatus::Library;
     }
 
@@ -125,33 +123,28 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::JobNotReady;
     }
 
-    const std::filesystem::path logPath = PathFromUtf8(settings.set_hdb_dir);
-    const std::int32_t record_count = library.countRecords(logPath);
-    if (record_count < 0) {
-        err << "ログファイル " << settings.set_hdb_dir << " を読めません。\n";
+    const JobPlan plan = PlanJob(library, settings);
+    if (plan.refusal == PlanRefusal::LogUnreadable) {
+        err << plan.reason << "\n";
         return CliStatus::LogUnreadable;
     }
-    out << "入力数: " << record_count << " 件\n";
-
-    CompleteBlankSettings(settings, record_count);
-    const JobSummary summary = SummarizeJob(settings, record_count);
-    if (!summary.rangeModeKnown) {
-        err << "JOB " << jobText << " の範囲設定が保存されていません。\n";
+    out << job_texts::kInputCountPrefix << plan.record_count << job_texts::kCountSuffix << "\n";
+    if (!plan.stands()) {
+        err << "JOB " << jobText << " の" << plan.reason << "\n";
         return CliStatus::JobNotReady;
     }
-    out << summary.text << "\n";
-    if (summary.RangeMode == 4 && summary.noNewRecords) {
-        out << "新規追加レコードはありません！\n";
+    out << plan.summary << "\n";
+    if (plan.noNewRecords) {
+        out << job_texts::kNoNewRecords << "\n";
         return CliStatus::Success;
     }
 
-    if (summary.RangeMode == 4 && !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty()) {
-        const std::string current = read_hdb_set_Num_sub(library, settings);
-        if (current != settings.select_flag_new_add_last_QSO_data) {
-            err << "前回の内容と今回の内容が異なります。\n"
-                << "前回の出力最終番号　：　" << settings.last_end_rec_no << "\n";
-            PrintSignature(err, "前回の内容", settings.select_flag_new_add_last_QSO_data);
-            PrintSignature(err, "今回の内容", current);
+    if (plan.mode == RangeMode::NewAdditions && !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty()) {
+        const LastQsoCheck check = CheckLastQso(library, settings);
+        if (check.changed()) {
+            err << job_texts::kChangedLog << "\n" << job_texts::kLastEndRecord << settings.last_end_rec_no << "\n";
+            PrintSignature(err, "前回の内容", check.stored);
+            PrintSignature(err, "今回の内容", check.current);
             if (!options.force) {
                 err << "前回の出力後に途中のＱＳＯデータを削除したり、追加したり、ソート処理をしたりしていませんか？\n"
                        "調査の上、それでも実行するときは --force を付けてください。\n";
@@ -160,15 +153,10 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         }
     }
 
-    RunInput input;
-    input.programFolder = options.folder;
-    input.job = options.job;
-    input.RangeMode = summary.RangeMode;
-    input.record_count = record_count;
-    input.new_start_rec_no = summary.new_start_rec_no;
     RunOptions runOptions;
     runOptions.modeTable = &modeTable;
-    const RunResult result = RunConversion(library, settings, input, runOptions, nullptr);
+    const RunResult result =
+        RunConversion(library, settings, plan.runInput(options.folder, options.job), runOptions, nullptr);
     if (!result.ok) {
         err << result.error << "\n";
         return CliStatus::RunFailed;
@@ -176,7 +164,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     if (result.invalidDateRecords > 0) {
         err << "日付または時刻が正しくないレコードが " << result.invalidDateRecords << " 件ありました。\n";
     }
-    out << "出力数 : " << result.output_count << " 件\n";
+    out << job_texts::kOutputCountPrefix << result.output_count << job_texts::kCountSuffix << "\n";
     out << "CSV  : " << Utf8FromPath(result.csvPath) << "\n";
     if (!result.adifPath.empty()) {
         out << "ADIF : " << Utf8FromPath(result.adifPath) << "\n";

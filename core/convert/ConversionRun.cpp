@@ -2,6 +2,7 @@
 
 #include "convert/AdifWriter.h"
 #include "convert/DateTime.h"
+#include "convert/JobPlan.h"
 #include "convert/JobSummary.h"
 #include "convert/ModeTable.h"
 #include "hamlog/RecordLibrary.h"
@@ -33,49 +34,6 @@ std::string OpenFailureText(const std::filesystem::path& log, int code) {
     default:
         return "ログファイル " + name + " を開けません（コード " + std::to_string(code) + "）。";
     }
-}
-
-// The first and last record of a run and its progress maximum, by range mode.
-struct RecordRange {
-    std::int64_t start = 1;
-    std::int64_t end = 0;
-    double maximum = 1;
-};
-
-RecordRange RangeFor(const JobSettings& settings, const RunInput& input) {
-    const std::int64_t count = input.record_count;
-    RecordRange range;
-    switch (input.RangeMode) {
-    case 2: {
-        range.start = ValToRecordNumber(settings.set_start_rec_no);
-        range.end = settings.set_anytime_last == "1" ? count : ValToRecordNumber(settings.set_end_rec_no);
-        range.maximum = static_cast<double>(range.end - range.start + 4);
-        break;
-    }
-    case 3: {
-        const std::int64_t wanted = ValToRecordNumber(settings.set_rec_hani);
-        range.start = count - wanted + 1;
-        range.end = count;
-        range.maximum = static_cast<double>(wanted + 4);
-        break;
-    }
-    case 4:
-        range.start = ValToRecordNumber(input.new_start_rec_no);
-        range.end = count;
-        range.maximum = static_cast<double>(count - range.start + 4);
-        break;
-    default: // 0 all records, 1 date range
-        range.start = 1;
-        range.end = count;
-        range.maximum = static_cast<double>(count + 2);
-        break;
-    }
-    // Records exist only from 1 to the count: a start below 1 (more records asked for than the log holds) starts at
-    // the first record, and numbers beyond the log are not read, so no empty lines are written for them.
-    range.start = std::max<std::int64_t>(range.start, 1);
-    range.end = std::min<std::int64_t>(range.end, count);
-    range.maximum = std::max(range.maximum, 1.0);
-    return range;
 }
 
 // Buffers one output file and reports the first write failure.
@@ -187,22 +145,22 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         adif.text() = AdifHeader(options.versionText);
     }
 
-    const RecordRange range = RangeFor(settings, input);
+    const RecordRange range = RecordRangeFor(settings, input.rangeMode, input.record_count, input.new_start_rec_no);
     RangeKeys keys;
-    if (input.RangeMode == 1) {
+    if (input.rangeMode == RangeMode::DateRange) {
         keys = MakeRangeKeys(settings.set_start_date, settings.set_end_date, settings.set_date_time_UJ);
     }
     if (observer != nullptr) {
-        observer->progressStarted(range.maximum);
+        observer->progressStarted(range.progressMaximum);
     }
 
     std::array<std::string, 16> fields;
     std::int64_t progress = 0;
     bool written = true;
-    for (std::int64_t i = range.start; i <= range.end && written; ++i) {
+    for (std::int64_t i = range.first; i <= range.last && written; ++i) {
         library.read(static_cast<std::int32_t>(i));
         bool take = true;
-        if (input.RangeMode == 1) {
+        if (input.rangeMode == RangeMode::DateRange) {
             const std::string date = library.field(2);
             const std::string time = library.field(3);
             const DateDecision decision =
@@ -218,7 +176,7 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             ++result.output_count;
             written = csv.flushIfFull();
             if (withAdif) {
-                if (!write_adif(adif.text(), fields, options.modeTable) && input.RangeMode != 1) {
+                if (!write_adif(adif.text(), fields, options.modeTable) && input.rangeMode != RangeMode::DateRange) {
                     ++result.invalidDateRecords;
                 }
                 written = written && adif.flushIfFull();
@@ -232,7 +190,7 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
 
     // The last-QSO signature always describes the record at the new last_end_rec_no, the log's last record.
     std::string signature;
-    if (input.RangeMode == 4 && options.storeSignature && written) {
+    if (input.rangeMode == RangeMode::NewAdditions && options.storeSignature && written) {
         library.read(input.record_count);
         library.fields(fields);
         signature = Cp932Codec::decodeLossy(LastQsoSignature(fields));
@@ -255,7 +213,7 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         observer->outputCounted(result.output_count);
     }
 
-    if (input.RangeMode == 4) {
+    if (input.rangeMode == RangeMode::NewAdditions) {
         // The outputs are in place; only now may the bookkeeping move past the records they hold.
         const JobSettings before = settings;
         if (options.storeSignature) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/RangeMode.h"
 #include "settings/JobSettings.h"
 
 namespace zentu {
@@ -33,11 +34,11 @@ struct RunOptions {
     bool saveAllKeys = true;                      ///< mode 4: save all keys (false: only the two record numbers)
 };
 
-/// Everything a run needs besides the record library.
+/// Everything a run needs besides the record library (JobPlan::runInput makes it).
 struct RunInput {
     std::filesystem::path programFolder;
     int job = 1;
-    int RangeMode = 0;
+    RangeMode rangeMode = RangeMode::All;
     std::int32_t record_count = 0;
     std::string new_start_rec_no;
 };

@@ -33,34 +33,37 @@ bool IsBlank(std::string_view text) {
 
 JobSummary SummarizeJob(const JobSettings& settings, std::int32_t record_count) {
     JobSummary summary;
-    const std::string& flag = settings.select_flag;
+    const std::optional<RangeMode> mode = RangeModeFromFlag(settings.select_flag);
+    if (!mode) {
+        return summary;
+    }
     std::string text(kPrefix);
-    if (flag == "0") {
-        summary.RangeMode = 0;
+    switch (*mode) {
+    case RangeMode::All:
         text += "全レコード";
-    } else if (flag == "1") {
-        summary.RangeMode = 1;
+        break;
+    case RangeMode::DateRange:
         text += "日付で範囲指定 ：　" + settings.set_start_date + std::string(kTo) + settings.set_end_date;
         text += settings.set_date_time_UJ == "NON" ? std::string("  UTC/JST 無視") : "  " + settings.set_date_time_UJ;
-    } else if (flag == "2") {
-        summary.RangeMode = 2;
+        break;
+    case RangeMode::RecordNumbers:
         text += "番号で範囲指定 ：　" + settings.set_start_rec_no + std::string(kTo) + settings.set_end_rec_no;
-    } else if (flag == "3") {
-        summary.RangeMode = 3;
+        break;
+    case RangeMode::LastN:
         text += "最終までの指定レコード数 ：（ " + settings.set_rec_hani + " ）　　" + settings.set_start_rec_no +
                 std::string(kTo) + settings.set_end_rec_no;
-    } else if (flag == "4") {
-        summary.RangeMode = 4;
+        break;
+    case RangeMode::NewAdditions: {
         const std::int64_t start = NextRecordNumber(settings.last_end_rec_no);
         summary.new_start_rec_no = std::to_string(start);
         summary.noNewRecords = record_count < start;
         text += "新規追加分のみ ：";
         text += summary.noNewRecords ? std::string(29, ' ') : "  " + summary.new_start_rec_no;
         text += std::string(kTo) + std::to_string(record_count);
-    } else {
-        return summary;
+        break;
     }
-    summary.rangeModeKnown = true;
+    }
+    summary.mode = mode;
     summary.text = std::move(text);
     return summary;
 }

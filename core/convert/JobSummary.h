@@ -1,7 +1,10 @@
 #pragma once
 
+#include "convert/RangeMode.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zentu {
@@ -11,11 +14,10 @@ struct JobSettings;
 /// What a window shows of a job before a run: the range mode, the first record of the new-additions mode
 /// and the one-line summary ("出力データ ： ..."). Both programs build their summary lines from it.
 struct JobSummary {
-    bool rangeModeKnown = false;  ///< select_flag is one of "0" to "4"
-    int RangeMode = 0;            ///< its number (meaningful when rangeModeKnown)
-    std::string new_start_rec_no; ///< Val(last_end_rec_no) + 1 as text (mode 4 only, else empty)
-    bool noNewRecords = false;    ///< mode 4 and record_count < new_start_rec_no
-    std::string text;             ///< the summary line (UTF-8); empty when the mode is not known
+    std::optional<RangeMode> mode; ///< the range mode select_flag names; none for any other text
+    std::string new_start_rec_no;  ///< Val(last_end_rec_no) + 1 as text (mode 4 only, else empty)
+    bool noNewRecords = false;     ///< mode 4 and record_count < new_start_rec_no
+    std::string text;              ///< the summary line (UTF-8); empty when the mode is not known
 };
 
 /// Builds the summary of a job for a log of `record_count` records.

@@ -237,7 +237,7 @@ private slots:
         expectedSettings.set_outcsv_dir = (reference / "OUT1.CSV").string();
         RecordLibrary library;
         QVERIFY(library.load(test::BinDir()));
-        RunInput input{reference.path(), 1, 4, 3, "2"};
+        RunInput input{reference.path(), 1, RangeMode::NewAdditions, 3, "2"};
         RunOptions options{kZentuArunVersion, nullptr, false, false};
         QVERIFY(RunConversion(library, expectedSettings, input, options, nullptr).ok);
 
@@ -287,6 +287,20 @@ private slots:
         QCOMPARE(m_prompts.notices.size(), 1);
         QCOMPARE(m_ends, 1);
         QCOMPARE(test::ReadBytes(folder() / "ini" / "zentu_1.ini"), before);
+    }
+
+    void aJobWhoseRangeWasNeverSavedCannotRunAfterAnotherJob() {
+        registerJob(1, "Alpha", Mode("0"));
+        registerJob(2, "Beta", Mode(""));
+        openWindow();
+        QVERIFY(runButton()->isEnabled());
+        select(1);
+        QVERIFY(!runButton()->isEnabled());
+        QCOMPARE(Text(m_window.get(), "Label5"), QString());
+        QVERIFY(Text(m_window.get(), "Label6").contains(QStringLiteral("範囲設定")));
+        runButton()->click();
+        QCOMPARE(m_ends, 0);
+        QVERIFY(!std::filesystem::exists(folder() / "OUT2.CSV"));
     }
 
     void theExitMenuSavesThePositionAndEnds() {

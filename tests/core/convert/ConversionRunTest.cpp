@@ -60,7 +60,7 @@ protected:
         RunInput input;
         input.programFolder = dir.path();
         input.job = 1;
-        input.RangeMode = mode;
+        input.rangeMode = static_cast<RangeMode>(mode);
         input.record_count = static_cast<std::int32_t>(log.size());
         input.new_start_rec_no = newStart;
         return RunConversion(library, settings, input, options, &observer);

@@ -30,12 +30,11 @@ JobSettings RangeSettings(std::string flag) {
 
 TEST(JobSummary, TextsOfTheFirstFourModes) {
     const auto all = SummarizeJob(RangeSettings("0"), 10);
-    EXPECT_TRUE(all.rangeModeKnown);
-    EXPECT_EQ(all.RangeMode, 0);
+    EXPECT_EQ(all.mode, RangeMode::All);
     EXPECT_EQ(all.text, kHead + "全レコード");
 
     const auto jst = SummarizeJob(RangeSettings("1"), 10);
-    EXPECT_EQ(jst.RangeMode, 1);
+    EXPECT_EQ(jst.mode, RangeMode::DateRange);
     EXPECT_EQ(jst.text, kHead + "日付で範囲指定 \uFF1A" + kIs + "20100101" + kTo + "20100201  JST");
     JobSettings non = RangeSettings("1");
     non.set_date_time_UJ = "NON";
@@ -43,11 +42,11 @@ TEST(JobSummary, TextsOfTheFirstFourModes) {
               kHead + "日付で範囲指定 \uFF1A" + kIs + "20100101" + kTo + "20100201  UTC/JST 無視");
 
     const auto numbers = SummarizeJob(RangeSettings("2"), 10);
-    EXPECT_EQ(numbers.RangeMode, 2);
+    EXPECT_EQ(numbers.mode, RangeMode::RecordNumbers);
     EXPECT_EQ(numbers.text, kHead + "番号で範囲指定 \uFF1A" + kIs + "5" + kTo + "99");
 
     const auto last = SummarizeJob(RangeSettings("3"), 10);
-    EXPECT_EQ(last.RangeMode, 3);
+    EXPECT_EQ(last.mode, RangeMode::LastN);
     EXPECT_EQ(last.text, kHead + "最終までの指定レコード数 \uFF1A\uFF08 95 \uFF09" + kIs + kIs + "5" + kTo + "99");
     EXPECT_EQ(last.new_start_rec_no, "");
     EXPECT_FALSE(last.noNewRecords);
@@ -55,7 +54,7 @@ TEST(JobSummary, TextsOfTheFirstFourModes) {
 
 TEST(JobSummary, NewAdditionsStartAfterThePreviousRun) {
     const auto none = SummarizeJob(RangeSettings("4"), 120);
-    EXPECT_EQ(none.RangeMode, 4);
+    EXPECT_EQ(none.mode, RangeMode::NewAdditions);
     EXPECT_EQ(none.new_start_rec_no, "121");
     EXPECT_TRUE(none.noNewRecords);
     EXPECT_EQ(none.text, kHead + "新規追加分のみ \uFF1A" + std::string(29, ' ') + kTo + "120");
@@ -75,7 +74,7 @@ TEST(JobSummary, NewAdditionsStartAfterThePreviousRun) {
 TEST(JobSummary, UnknownFlagLeavesTheModeUnknown) {
     for (const char* flag : {"", "5", " 1", "x"}) {
         const auto summary = SummarizeJob(RangeSettings(flag), 10);
-        EXPECT_FALSE(summary.rangeModeKnown) << flag;
+        EXPECT_FALSE(summary.mode) << flag;
         EXPECT_EQ(summary.text, "") << flag;
     }
 }

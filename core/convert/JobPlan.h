@@ -1,0 +1,83 @@
+#pragma once
+
+#include "convert/ConversionRun.h"
+#include "convert/RangeMode.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zentu {
+
+class RecordLibrary;
+struct JobSettings;
+
+/// Binds the record library from the program folder and checks its version: the first step of every program.
+/// False with `reason` (Japanese) naming the missing library or call, or saying that the library is too old.
+bool LoadRecordLibrary(RecordLibrary& library, const std::filesystem::path& programFolder, std::string& reason);
+
+/// The records a run reads, `first` to `last` (none when first > last), and its progress maximum.
+struct RecordRange {
+    std::int64_t first = 1;
+    std::int64_t last = 0;
+    double progressMaximum = 1;
+};
+
+/// The records a range mode takes from a log of `record_count` records. Numbers come from the settings' texts by
+/// their leading number; the range never reaches below record 1 or past the last record.
+RecordRange RecordRangeFor(const JobSettings& settings, RangeMode mode, std::int32_t record_count,
+                           std::string_view new_start_rec_no);
+
+/// Why a job cannot be planned.
+enum class PlanRefusal {
+    None,          ///< the plan stands
+    LogUnreadable, ///< the log cannot be counted
+    RangeNotSet,   ///< select_flag names no range mode (the range was never saved)
+};
+
+/// How each program prepares a job before it runs.
+struct PlanOptions {
+    /// Fill blank settings the way the interactive program's summary does (dates, record numbers, bookkeeping).
+    /// The auto-run program takes the settings as they stand.
+    bool completeBlankSettings = true;
+};
+
+/// What a run of a job will do, decided from its settings and its log before anything is written. Every program
+/// shows the plan its own way and hands it to the run.
+struct JobPlan {
+    PlanRefusal refusal = PlanRefusal::None;
+    std::string reason;              ///< why not, in Japanese (empty when the plan stands)
+    RangeMode mode = RangeMode::All; ///< meaningful when the plan stands
+    std::int32_t record_count = 0;   ///< records in the log when the plan was made
+    std::string new_start_rec_no;    ///< new additions: the record after the previous run's last one
+    RecordRange range;               ///< the records the run reads
+    bool noNewRecords = false;       ///< new additions: nothing was added since the previous run
+    std::string summary;             ///< the summary line "出力データ ： ..." (UTF-8)
+
+    bool stands() const { return refusal == PlanRefusal::None; }
+    /// The plan stands and there is something to do.
+    bool canRun() const { return stands() && !noNewRecords; }
+    /// The run's input for job `job` of the program folder.
+    RunInput runInput(const std::filesystem::path& programFolder, int job) const;
+};
+
+/// Counts the log the settings name and plans the job against that count. With `completeBlankSettings` the blank
+/// settings are filled in `settings` first (they reach the job's file only with its next save).
+JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
+
+/// Plans the job against a count the caller already has.
+JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const PlanOptions& options = {});
+
+/// The last-QSO signatures of a new-additions job: the one its previous run stored, and the one of the record now at
+/// last_end_rec_no. They differ when contacts were deleted, inserted or sorted since.
+struct LastQsoCheck {
+    std::string stored;
+    std::string current;
+    bool changed() const { return current != stored; }
+};
+
+/// Reads the record at last_end_rec_no and pairs its signature with the stored one.
+LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings);
+
+} // namespace zentu

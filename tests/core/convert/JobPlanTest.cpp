@@ -1,0 +1,104 @@
+#include "convert/JobPlan.h"
+
+#include "hamlog/RecordLibrary.h"
+#include "settings/JobSettings.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace zentu {
+namespace {
+
+struct PlanCase {
+    const char* name;
+    const char* select_flag;
+    const char* start;             // set_start_rec_no
+    const char* end;               // set_end_rec_no
+    const char* anytimeLast;       // set_anytime_last
+    const char* n;                 // set_rec_hani
+    const char* lastEnd;           // last_end_rec_no
+    std::optional<RangeMode> mode; // none: refused for want of a range
+    std::int64_t first;
+    std::int64_t last;
+    bool noNewRecords;
+};
+
+// A log of 10 records throughout.
+const PlanCase kCases[] = {
+    {"all", "0", "", "", "", "", "", RangeMode::All, 1, 10, false},
+    {"dates read every record", "1", "", "", "", "", "", RangeMode::DateRange, 1, 10, false},
+    {"numbers", "2", "3", "5", "0", "", "", RangeMode::RecordNumbers, 3, 5, false},
+    {"numbers to the newest", "2", "3", "5", "1", "", "", RangeMode::RecordNumbers, 3, 10, false},
+    {"numbers past the log are not read", "2", "8", "99", "0", "", "", RangeMode::RecordNumbers, 8, 10, false},
+    {"blank numbers are completed", "2", "", "", "0", "", "", RangeMode::RecordNumbers, 1, 10, false},
+    {"last N", "3", "", "", "", "4", "", RangeMode::LastN, 7, 10, false},
+    {"last N beyond the log starts at 1", "3", "", "", "", "40", "", RangeMode::LastN, 1, 10, false},
+    {"new additions", "4", "", "", "", "", "6", RangeMode::NewAdditions, 7, 10, false},
+    {"no new additions", "4", "", "", "", "", "10", RangeMode::NewAdditions, 11, 10, true},
+    {"range never saved", "", "", "", "", "", "", std::nullopt, 0, 0, false},
+    {"unknown flag", "5", "", "", "", "", "", std::nullopt, 0, 0, false},
+    {"flag with a blank", " 1", "", "", "", "", "", std::nullopt, 0, 0, false},
+};
+
+TEST(JobPlan, DecidesTheRangeOrRefusesForEveryMode) {
+    for (const PlanCase& c : kCases) {
+        JobSettings settings;
+        settings.select_flag = c.select_flag;
+        settings.set_start_rec_no = c.start;
+        settings.set_end_rec_no = c.end;
+        settings.set_anytime_last = c.anytimeLast;
+        settings.set_rec_hani = c.n;
+        settings.last_end_rec_no = c.lastEnd;
+        const JobPlan plan = PlanJobForCount(settings, 10);
+        if (!c.mode) {
+            EXPECT_EQ(plan.refusal, PlanRefusal::RangeNotSet) << c.name;
+            EXPECT_FALSE(plan.canRun()) << c.name;
+            EXPECT_EQ(plan.summary, "") << c.name;
+            continue;
+        }
+        EXPECT_TRUE(plan.stands()) << c.name;
+        EXPECT_EQ(plan.mode, *c.mode) << c.name;
+        EXPECT_EQ(plan.range.first, c.first) << c.name;
+        EXPECT_EQ(plan.range.last, c.last) << c.name;
+        EXPECT_EQ(plan.noNewRecords, c.noNewRecords) << c.name;
+        EXPECT_EQ(plan.canRun(), !c.noNewRecords) << c.name;
+        EXPECT_FALSE(plan.summary.empty()) << c.name;
+        const RunInput input = plan.runInput("/folder", 3);
+        EXPECT_EQ(input.rangeMode, *c.mode) << c.name;
+        EXPECT_EQ(input.record_count, 10) << c.name;
+        EXPECT_EQ(input.job, 3) << c.name;
+    }
+}
+
+TEST(JobPlan, CompletesBlankSettingsOnlyWhenAsked) {
+    JobSettings interactive;
+    interactive.select_flag = "2";
+    PlanJobForCount(interactive, 10);
+    EXPECT_EQ(interactive.set_end_rec_no, "10");
+
+    JobSettings autoRun;
+    autoRun.select_flag = "2";
+    const JobPlan plan = PlanJobForCount(autoRun, 10, PlanOptions{.completeBlankSettings = false});
+    EXPECT_EQ(autoRun.set_end_rec_no, "");
+    EXPECT_EQ(plan.range.last, 0);
+}
+
+TEST(JobPlan, ALogThatCannotBeCountedIsRefusedWithItsName) {
+    RecordLibrary library;
+    ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
+    test::TempDir dir;
+    JobSettings settings;
+    settings.select_flag = "0";
+    settings.set_hdb_dir = (dir / "MISSING.hdb").string();
+    const JobPlan plan = PlanJob(library, settings);
+    EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable);
+    EXPECT_NE(plan.reason.find("MISSING.hdb"), std::string::npos);
+    EXPECT_FALSE(plan.canRun());
+}
+
+} // namespace
+} // namespace zentu
