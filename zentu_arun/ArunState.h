@@ -1,9 +1,9 @@
 #pragma once
 
 #include "convert/JobPlan.h"
+#include "gui/PositionStore.h"
 #include "hamlog/RecordLibrary.h"
 #include "settings/JobSettings.h"
-#include "window/PositionStore.h"
 
 #include <array>
 #include <filesystem>

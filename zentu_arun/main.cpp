@@ -2,8 +2,8 @@
 #include "ArunTexts.h"
 #include "zentu_arun.h"
 
+#include "gui/Prompts.h"
 #include "platform/ProgramPaths.h"
-#include "window/Prompts.h"
 
 #include <QApplication>
 

@@ -7,11 +7,11 @@
 #include "convert/ConversionRun.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
+#include "gui/Prompts.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "text/NumberText.h"
 #include "text/TextHelpers.h"
-#include "window/Prompts.h"
 
 #include <QCoreApplication>
 #include <QPalette>

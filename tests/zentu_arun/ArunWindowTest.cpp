@@ -2,9 +2,9 @@
 #include "zentu_arun.h"
 
 #include "convert/ConversionRun.h"
+#include "gui/Prompts.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
-#include "window/Prompts.h"
 
 #include "LogWriter.h"
 #include "TestSupport.h"

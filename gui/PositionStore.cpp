@@ -1,7 +1,7 @@
-#include "window/PositionStore.h"
+#include "gui/PositionStore.h"
 
+#include "gui/WindowRect.h"
 #include "text/NumberText.h"
-#include "window/WindowRect.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "gui/Prompts.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

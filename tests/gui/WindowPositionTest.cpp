@@ -1,7 +1,7 @@
+#include "gui/PositionStore.h"
+#include "gui/WindowRect.h"
 #include "settings/CIniFile.h"
 #include "settings/ProfileFile.h"
-#include "window/PositionStore.h"
-#include "window/WindowRect.h"
 
 #include "TestSupport.h"
 

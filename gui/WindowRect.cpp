@@ -1,4 +1,4 @@
-#include "window/WindowRect.h"
+#include "gui/WindowRect.h"
 
 #include <QGuiApplication>
 #include <QScreen>
