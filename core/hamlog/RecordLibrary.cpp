@@ -1,11 +1,9 @@
 #include "hamlog/RecordLibrary.h"
 
 #include "platform/ProgramPaths.h"
+#include "platform/SharedLibrary.h"
 
 #include <hamlog/HamlogApi.h>
-
-#include <QLibrary>
-#include <QString>
 
 #include <cstring>
 
@@ -22,14 +20,6 @@ using ThwReadFn = int (*)(void*, std::int32_t, int);
 using ThwStringFn = void (*)(char*, void*, std::int16_t);
 using HamlogCloseFn = void (*)(void*, int);
 
-QString QStringFromPath(const std::filesystem::path& path) {
-    return QString::fromStdString(Utf8FromPath(path));
-}
-
-std::string NativeBytes(const std::filesystem::path& path) {
-    return path.string();
-}
-
 static_assert(RecordLibrary::kLogMissing == HAMLOG_ERR_HDB_MISSING);
 static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);
 static_assert(RecordLibrary::kMasterMissing == HAMLOG_ERR_MST_MISSING);
@@ -37,8 +27,8 @@ static_assert(RecordLibrary::kMasterMissing == HAMLOG_ERR_MST_MISSING);
 } // namespace
 
 struct RecordLibrary::Impl {
-    QLibrary mainLibrary;
-    QLibrary stringLibrary;
+    SharedLibrary mainLibrary;
+    SharedLibrary stringLibrary;
 
     GetThdllVersionFn getThdllVersion = nullptr;
     DbfOpenFn dbfOpen = nullptr;
@@ -67,48 +57,40 @@ RecordLibrary::RecordLibrary() : m_impl(std::make_unique<Impl>()) {}
 RecordLibrary::~RecordLibrary() = default;
 
 std::string RecordLibrary::mainLibraryFileName() {
-#if defined(_WIN32)
-    return "Hamlog50.dll";
-#else
-    return "libHamlog50.so";
-#endif
+    return SharedLibrary::fileName("Hamlog50");
 }
 
 std::string RecordLibrary::stringLibraryFileName() {
-#if defined(_WIN32)
-    return "Thdll2Vb.dll";
-#else
-    return "libThdll2Vb.so";
-#endif
+    return SharedLibrary::fileName("Thdll2Vb");
 }
 
 namespace {
 
 // Loads a library from the program folder, then from beside the executable, then by its bare name from the
 // system's library path. Returns false with a message naming the library when none of them loads.
-bool LoadFromSearchPath(QLibrary& library, const std::string& fileName, const std::filesystem::path& programFolder,
+bool LoadFromSearchPath(SharedLibrary& library, const std::string& fileName, const std::filesystem::path& programFolder,
                         std::string& error) {
-    std::vector<QString> candidates;
+    std::vector<std::filesystem::path> candidates;
     if (!programFolder.empty()) {
-        candidates.push_back(QStringFromPath(programFolder / fileName));
+        candidates.push_back(programFolder / fileName);
     }
-    candidates.push_back(QStringFromPath(ExecutableFolder() / fileName));
-    candidates.push_back(QString::fromStdString(fileName));
+    candidates.push_back(ExecutableFolder() / fileName);
+    candidates.push_back(fileName);
 
-    QString lastReason;
-    for (const QString& candidate : candidates) {
-        library.setFileName(candidate);
-        if (library.load()) {
+    std::string lastReason;
+    for (const auto& candidate : candidates) {
+        if (library.open(candidate)) {
             return true;
         }
         lastReason = library.errorString();
     }
-    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason.toStdString() + "）。";
+    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason + "）。";
     return false;
 }
 
 template <typename Fn>
-bool Resolve(QLibrary& library, const char* name, const std::string& fileName, Fn& target, std::string& error) {
+bool Resolve(const SharedLibrary& library, const char* name, const std::string& fileName, Fn& target,
+             std::string& error) {
     target = reinterpret_cast<Fn>(library.resolve(name));
     if (target == nullptr) {
         error = "記録ライブラリ " + fileName + " に関数 " + name + " がありません。";
@@ -121,6 +103,7 @@ bool Resolve(QLibrary& library, const char* name, const std::string& fileName, F
 
 bool RecordLibrary::load(const std::filesystem::path& programFolder) {
     m_error.clear();
+    close(); // an open log belongs to the library loaded before
     Impl& impl = *m_impl;
     const std::string mainName = mainLibraryFileName();
     const std::string stringName = stringLibraryFileName();
@@ -156,7 +139,7 @@ std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const
         return -1;
     }
     alignas(16) unsigned char handle[HAMLOG_DBF_HANDLE_SIZE] = {};
-    const std::string path = NativeBytes(log);
+    const std::string path = NativePathBytes(log);
     if (m_impl->dbfOpen(path.c_str(), handle) != 0) {
         return -1;
     }
@@ -170,7 +153,7 @@ int RecordLibrary::open(const std::filesystem::path& log) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     close();
-    const std::string path = NativeBytes(log);
+    const std::string path = NativePathBytes(log);
     m_impl->recordInUse = true;
     return m_impl->hamlogOpen(0, m_impl->record, path.c_str(), 0);
 }

@@ -12,6 +12,10 @@ std::filesystem::path ExecutableFolder();
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
+/// A path as the bytes that the 8-bit calls of a library take: the file name bytes here, text in the ANSI code
+/// page on Windows.
+std::string NativePathBytes(const std::filesystem::path& path);
+
 /// The user's home folder.
 std::filesystem::path HomeFolder();
 
@@ -19,7 +23,8 @@ std::filesystem::path HomeFolder();
 /// (the program folder always ends in one).
 std::string FolderWithSeparator(const std::filesystem::path& folder);
 
-/// The fixed default files of the Windows program, moved below the user's home folder on this platform.
+/// The fixed default files of the Windows program: in the folder Hamlog below the user's home folder here, in
+/// C:\Hamlog on Windows.
 struct DefaultHamlogFiles {
     static std::filesystem::path log();       ///< Hamlog.hdb
     static std::filesystem::path outputCsv(); ///< LOGLIST.CSV

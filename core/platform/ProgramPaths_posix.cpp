@@ -24,6 +24,10 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return path.string();
 }
 
+std::string NativePathBytes(const std::filesystem::path& path) {
+    return path.string();
+}
+
 std::filesystem::path HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         return home;

@@ -1,13 +1,15 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/NativeFile.h"
+#include "platform/ProgramPaths.h"
+#include "platform/SystemError.h"
 #include "text/TextHelpers.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <system_error>
 
 namespace zentu {
 
@@ -213,21 +215,8 @@ bool hasLineBreakOrNul(std::string_view text) {
 // ---------------------------------------------------------------------------------------------------------------
 // Reading and writing whole files
 
-std::string displayName(const std::filesystem::path& file) {
-#if defined(_WIN32)
-    const auto utf8 = file.u8string();
-    return std::string(utf8.begin(), utf8.end());
-#else
-    return file.string();
-#endif
-}
-
-std::string systemReason(int error) {
-    return std::generic_category().message(error);
-}
-
 bool fail(const std::filesystem::path& file, const std::string& what) {
-    t_lastError = "設定ファイル " + displayName(file) + " " + what;
+    t_lastError = "設定ファイル " + Utf8FromPath(file) + " " + what;
     return false;
 }
 
@@ -246,11 +235,7 @@ ReadOutcome readFile(const std::filesystem::path& file, std::string& bytes, int&
         error = EISDIR;
         return ReadOutcome::Failed;
     }
-#if defined(_WIN32)
-    std::FILE* in = _wfopen(file.c_str(), L"rb");
-#else
-    std::FILE* in = std::fopen(file.c_str(), "rb");
-#endif
+    std::FILE* in = OpenCFile(file, "rb");
     if (in == nullptr) {
         error = errno;
         return (error == ENOENT || error == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
@@ -285,7 +270,7 @@ bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
         if (error == EISDIR) {
             return fail(file, "はフォルダーなので書き込めません。");
         }
-        return fail(file, "を読み込めないため、書き込みを中止しました（" + systemReason(error) + "）。");
+        return fail(file, "を読み込めないため、書き込みを中止しました（" + SystemReason(error) + "）。");
     }
     lines = splitLines(bytes);
     return true;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zentu {
+
+/// A shared library bound at run time: open it, resolve its exported symbols, close it.
+/// Closing (or dropping the object) unloads it, so nothing resolved from it may be used afterwards.
+class SharedLibrary {
+public:
+    /// An exported function, to be cast to its real type.
+    using Function = void (*)();
+
+    SharedLibrary() = default;
+    ~SharedLibrary();
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    /// The file name of the library `baseName` on this platform ("libHamlog50.so" here, "Hamlog50.dll" on Windows).
+    static std::string fileName(std::string_view baseName);
+
+    /// Loads `file`: a path, or a bare file name that the system looks up on its library path. A library already
+    /// open in this object is released once the new one is loaded. False with errorString() set when it cannot be
+    /// loaded.
+    bool open(const std::filesystem::path& file);
+    bool isOpen() const { return m_handle != nullptr; }
+    /// The exported function `name`, or nullptr when the library is not open or lacks it.
+    Function resolve(const char* name) const;
+    /// Unloads the library. Safe when it is not open.
+    void close();
+
+    /// The system's reason why the last open failed.
+    const std::string& errorString() const { return m_error; }
+
+private:
+    void* m_handle = nullptr;
+    std::string m_error;
+};
+
+} // namespace zentu
