@@ -1,6 +1,6 @@
 #include "CsvInput.h"
 
-#include "Cp932.h"
+#include "codec/Cp932.h"
 
 #include <cerrno>
 #include <cstring>
@@ -105,18 +105,22 @@ bool LoadCsvRecords(const std::filesystem::path& csv, CsvEncoding encoding, std:
     std::string bytes = content.str();
 
     if (encoding == CsvEncoding::Detect) {
-        encoding = IsValidUtf8(bytes) ? CsvEncoding::Utf8 : CsvEncoding::Cp932;
+        encoding = zentu::codec::IsValidUtf8(bytes) ? CsvEncoding::Utf8 : CsvEncoding::Cp932;
     }
     std::string utf8;
     if (encoding == CsvEncoding::Utf8) {
-        if (!IsValidUtf8(bytes)) {
+        if (!zentu::codec::IsValidUtf8(bytes)) {
             SetError(error, "入力ファイル " + csv.string() + " は正しい UTF-8 ではありません。");
             return false;
         }
         utf8 = std::move(bytes);
-    } else if (!Cp932ToUtf8(bytes, utf8)) {
-        SetError(error, "入力ファイル " + csv.string() + " は正しい CP932 (Shift_JIS) ではありません。");
-        return false;
+    } else {
+        zentu::codec::Converted decoded = zentu::codec::Cp932ToUtf8(bytes);
+        if (!decoded.ok) {
+            SetError(error, "入力ファイル " + csv.string() + " は正しい CP932 (Shift_JIS) ではありません。");
+            return false;
+        }
+        utf8 = std::move(decoded.text);
     }
     std::string_view text = utf8;
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -139,11 +143,13 @@ bool LoadCsvRecords(const std::filesystem::path& csv, CsvEncoding encoding, std:
         }
         LogRecord record;
         for (std::size_t column = 0; column < kLogFieldCount; ++column) {
-            if (!Utf8ToCp932(row.fields[column], record.fields[column])) {
+            zentu::codec::Converted encoded = zentu::codec::Utf8ToCp932(row.fields[column]);
+            if (!encoded.ok) {
                 SetError(error, "入力ファイル " + csv.string() + " の " + std::to_string(row.line) + " 行目 " +
                                     std::to_string(column + 1) + " 列目に CP932 で表せない文字があります。");
                 return false;
             }
+            record.fields[column] = std::move(encoded.text);
         }
         records.push_back(std::move(record));
     }

@@ -1,8 +1,8 @@
 #include "LogWriter.h"
 
-#include "Cp932.h"
 #include "DbfTable.h"
 #include "MasterFile.h"
+#include "codec/Cp932.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -362,11 +362,11 @@ struct Cp932Texts {
 };
 
 std::string Encode(std::string_view utf8) {
-    std::string cp932;
-    if (!Utf8ToCp932(utf8, cp932)) {
+    zentu::codec::Converted cp932 = zentu::codec::Utf8ToCp932(utf8);
+    if (!cp932.ok) {
         throw std::logic_error("synthetic text without a CP932 form");
     }
-    return cp932;
+    return std::move(cp932.text);
 }
 
 template <std::size_t N> std::vector<std::string> EncodeAll(const std::array<std::string_view, N>& texts) {

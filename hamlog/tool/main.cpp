@@ -1,8 +1,8 @@
 // hamlog_tool: makes logs (from CSV or synthetic) and prints them through the record library's calls.
 
-#include "Cp932.h"
 #include "CsvInput.h"
 #include "LogWriter.h"
+#include "codec/Cp932.h"
 
 #include "hamlog/HamlogApi.h"
 
@@ -255,7 +255,7 @@ int Print(const Arguments& args) {
             if (field > 1) {
                 out += ',';
             }
-            AppendQuoted(out, raw ? std::string(text) : hamlog::Cp932ToUtf8Lossy(text));
+            AppendQuoted(out, raw ? std::string(text) : zentu::codec::Cp932ToUtf8Lossy(text));
         }
         out += '\n';
         if (out.size() >= (1 << 16)) {

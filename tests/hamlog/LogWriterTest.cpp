@@ -1,6 +1,5 @@
 #include "HamlogTestFiles.h"
 
-#include "Cp932.h"
 #include "CsvInput.h"
 #include "LogWriter.h"
 

@@ -1,9 +1,10 @@
-#include "text/Cp932Codec.h"
+#include "codec/Cp932.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 
-namespace zentu {
+namespace zentu::codec {
 
 namespace {
 
@@ -24,8 +25,8 @@ public:
 
     /// Converts `input`. Stops at the first input that cannot be converted (an invalid or incomplete
     /// sequence, or a character the target lacks) and reports its offset.
-    CodecResult convert(std::string_view input) {
-        CodecResult result;
+    Converted convert(std::string_view input) {
+        Converted result;
         if (!valid()) {
             result.ok = false;
             return result;
@@ -34,7 +35,7 @@ public:
         // CP932 to UTF-8 grows a byte to at most three; UTF-8 to CP932 never grows. Start with room for
         // the common case and grow when iconv asks for more.
         std::string out(input.size() * 2 + 16, '\0');
-        char* in = const_cast<char*>(input.data());
+        char* in = const_cast<char*>(input.data()); // iconv's interface is not const-correct; it only reads
         std::size_t inLeft = input.size();
         std::size_t used = 0;
         while (inLeft > 0) {
@@ -95,7 +96,7 @@ bool isUtf8Continuation(unsigned char byte) {
 
 } // namespace
 
-bool Cp932Codec::isAscii(std::string_view bytes) {
+bool IsAscii(std::string_view bytes) {
     for (const char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;
@@ -104,24 +105,69 @@ bool Cp932Codec::isAscii(std::string_view bytes) {
     return true;
 }
 
-CodecResult Cp932Codec::encode(std::string_view utf8) {
-    if (isAscii(utf8)) {
-        return CodecResult{std::string(utf8), true, 0};
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t size = text.size();
+    while (i < size) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        std::uint32_t lowest;
+        std::uint32_t value;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            lowest = 0x80;
+            value = lead & 0x1Fu;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            lowest = 0x800;
+            value = lead & 0x0Fu;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            lowest = 0x10000;
+            value = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (size - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            value = value << 6 | (next & 0x3Fu);
+        }
+        if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+Converted Utf8ToCp932(std::string_view utf8) {
+    if (IsAscii(utf8)) {
+        return Converted{std::string(utf8), true, 0};
     }
     return toCp932().convert(utf8);
 }
 
-CodecResult Cp932Codec::decode(std::string_view cp932) {
-    if (isAscii(cp932)) {
-        return CodecResult{std::string(cp932), true, 0};
+Converted Cp932ToUtf8(std::string_view cp932) {
+    if (IsAscii(cp932)) {
+        return Converted{std::string(cp932), true, 0};
     }
     return toUtf8().convert(cp932);
 }
 
-std::string Cp932Codec::decodeLossy(std::string_view cp932) {
+std::string Cp932ToUtf8Lossy(std::string_view cp932) {
     std::string out;
     while (true) {
-        CodecResult part = decode(cp932);
+        Converted part = Cp932ToUtf8(cp932);
         out += part.text;
         if (part.ok) {
             return out;
@@ -133,10 +179,10 @@ std::string Cp932Codec::decodeLossy(std::string_view cp932) {
     }
 }
 
-std::string Cp932Codec::encodeLossy(std::string_view utf8) {
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
     std::string out;
     while (true) {
-        CodecResult part = encode(utf8);
+        Converted part = Utf8ToCp932(utf8);
         out += part.text;
         if (part.ok) {
             return out;
@@ -155,4 +201,4 @@ std::string Cp932Codec::encodeLossy(std::string_view utf8) {
     }
 }
 
-} // namespace zentu
+} // namespace zentu::codec
