@@ -7,7 +7,7 @@
 #include "platform/ProgramPaths.h"
 #include "settings/JobSettings.h"
 
-#include "LogWriter.h"
+#include "SyntheticLog.h"
 
 #include <algorithm>
 #include <chrono>

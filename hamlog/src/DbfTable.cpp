@@ -12,27 +12,12 @@ namespace hamlog::detail {
 
 namespace {
 
-constexpr unsigned char kVersionDbase3 = 0x03;
-constexpr unsigned char kVersionDbase3Memo = 0x83;
-constexpr unsigned char kDescriptorEnd = 0x0D;
-constexpr std::size_t kFieldTypeAt = 11;
-constexpr std::size_t kFieldLengthAt = 16;
-constexpr std::size_t kFieldLengthHighAt = 17;
-
-std::uint32_t Uint16At(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
-}
-
-std::uint32_t Uint32At(const unsigned char* bytes) {
-    return Uint16At(bytes) | Uint16At(bytes + 2) << 16;
-}
-
 // A character field may use the byte after its length as the high byte of the length, as Clipper and FoxPro
 // do for character fields longer than 255 bytes. Plain dBase III writes 0 there, so ordinary tables read the
 // same either way.
 std::uint32_t FieldLength(const unsigned char* descriptor) {
     std::uint32_t length = descriptor[kFieldLengthAt];
-    if (descriptor[kFieldTypeAt] == 'C') {
+    if (descriptor[kFieldTypeAt] == kCharacterField) {
         length |= static_cast<std::uint32_t>(descriptor[kFieldLengthHighAt]) << 8;
     }
     return length;
@@ -95,9 +80,9 @@ int ReadTableLayout(int fd, TableLayout& layout) {
         (fixed[0] != kVersionDbase3 && fixed[0] != kVersionDbase3Memo)) {
         return HAMLOG_ERR_HDB_INVALID;
     }
-    const std::uint32_t storedCount = Uint32At(fixed + 4);
-    const std::uint32_t headerLength = Uint16At(fixed + 8);
-    const std::uint32_t recordLength = Uint16At(fixed + 10);
+    const std::uint32_t storedCount = Uint32At(fixed + kRecordCountAt);
+    const std::uint32_t headerLength = Uint16At(fixed + kHeaderLengthAt);
+    const std::uint32_t recordLength = Uint16At(fixed + kRecordLengthAt);
     // The smallest table: the fixed part, one descriptor and the terminator.
     if (headerLength < 2 * kDbfBlockSize + 1 || headerLength > fileSize || recordLength < 2) {
         return HAMLOG_ERR_HDB_INVALID;

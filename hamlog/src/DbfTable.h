@@ -3,15 +3,14 @@
 // Reading the header of a log table (NAME.hdb, a dBase III table). The format is described in
 // hamlog/HamlogApi.h; this is the one place that checks it.
 
+#include "DbfFormat.h"
+
 #include "hamlog/HamlogApi.h"
 
 #include <array>
 #include <cstdint>
 
 namespace hamlog::detail {
-
-/// Size of the fixed part of a dBase III header and of one field descriptor.
-constexpr std::uint32_t kDbfBlockSize = 32;
 
 /// What a checked table header says about where records and fields lie.
 struct TableLayout {

@@ -2,6 +2,7 @@
 
 #include "CsvInput.h"
 #include "LogWriter.h"
+#include "SyntheticLog.h"
 
 #include "hamlog/HamlogApi.h"
 
