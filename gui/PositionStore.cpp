@@ -54,17 +54,19 @@ QRect pullOntoScreens(const QRect& rect) {
 } // namespace
 
 CIniFile& PositionStore::Reload(const std::filesystem::path& programFolder) {
-    m_file = std::make_unique<CIniFile>();
-    m_file->Load(programFolder / std::string(kPositionFileName));
-    return *m_file;
+    m_file = CIniFile{}; // a fresh model in the same object, so references into it stay valid
+    m_file.Load(programFolder / std::string(kPositionFileName));
+    m_held = true;
+    return m_file;
 }
 
 bool PositionStore::SaveAll() {
-    if (!m_file) {
+    if (!m_held) {
         return false;
     }
-    const bool saved = m_file->Save();
-    m_file.reset();
+    const bool saved = m_file.Save();
+    m_file = CIniFile{};
+    m_held = false;
     return saved;
 }
 

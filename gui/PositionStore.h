@@ -3,7 +3,6 @@
 #include "settings/CIniFile.h"
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,11 +29,14 @@ inline constexpr std::string_view kKeyWidth = "Width";
 inline constexpr std::string_view kKeyHeight = "Height";
 
 /// The position file as the most recent save or restore of a window loaded it (one per program, owned by the
-/// program's state). Every SaveWindowPosition and RestoreWindowPosition replaces it with a fresh load; a window
-/// on its way out then writes it whole with SaveAll.
+/// program's state). Every SaveWindowPosition and RestoreWindowPosition replaces its content with a fresh load; a
+/// window on its way out then writes it whole with SaveAll.
+///
+/// The store keeps one CIniFile for its whole life and loads into it in place, so a reference to the file (or to
+/// its Sections() and Keys() lists) never dangles: after a later reload it shows the reloaded file.
 class PositionStore {
 public:
-    /// Replaces the held file by a fresh CIniFile loaded from programFolder/zentu_posi.ini and returns it.
+    /// Replaces the held content by a fresh load of programFolder/zentu_posi.ini and returns the file.
     CIniFile& Reload(const std::filesystem::path& programFolder);
 
     /// Writes every section of the held file (CIniFile::Save with an empty name) and releases it. False when
@@ -42,10 +44,12 @@ public:
     bool SaveAll();
 
     /// The held file, or nullptr when there is none (before the first routine, after SaveAll).
-    CIniFile* file() const { return m_file.get(); }
+    CIniFile* file() { return m_held ? &m_file : nullptr; }
+    const CIniFile* file() const { return m_held ? &m_file : nullptr; }
 
 private:
-    std::unique_ptr<CIniFile> m_file;
+    CIniFile m_file;
+    bool m_held = false;
 };
 
 /// A single-precision number as the position file stores it: at most seven significant digits, whole numbers

@@ -53,10 +53,11 @@ public:
     /// successful save of a section.
     bool IsExist() const { return m_existFlag; }
 
-    /// The list of section names itself (not a copy): it follows every later change of the model.
+    /// The list of section names itself (not a copy): it follows every later change of the model, Load and
+    /// assignment of a fresh model included, and stays valid as long as this object lives.
     const std::vector<std::string>& Sections() const { return m_sectionList; }
 
-    /// The list of key names of the current section itself (not a copy), in order.
+    /// The list of key names of the current section itself (not a copy), in order; valid as Sections() is.
     const std::vector<std::string>& Keys() const { return m_keyList; }
 
     /// Removes the key from the current section (in memory); nothing happens when it is not there.

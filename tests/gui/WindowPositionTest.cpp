@@ -241,6 +241,23 @@ private slots:
         QCOMPARE(ProfileFile::sectionLines(positionFile(), "Other"), std::vector<std::string>{"x=1"});
     }
 
+    void referencesIntoTheStoreFollowEveryReload() {
+        writeSection("Left=1500\r\n");
+        QWidget window;
+        RestoreWindowPosition(m_store, window, m_dir->path(), kPositionFrmMode);
+        const CIniFile* held = m_store.file();
+        QVERIFY(held != nullptr);
+        const std::vector<std::string>& sections = held->Sections();
+        const std::vector<std::string>& keys = held->Keys();
+        QCOMPARE(keys, std::vector<std::string>{"Left"});
+
+        test::WriteBytes(positionFile(), "[Position_frmConfig]\r\nTop=750\r\n");
+        RestoreWindowPosition(m_store, window, m_dir->path(), kPositionFrmConfig);
+        QVERIFY(m_store.file() == held);
+        QCOMPARE(sections, std::vector<std::string>{std::string(kPositionFrmConfig)});
+        QCOMPARE(keys, std::vector<std::string>{"Top"});
+    }
+
     void storeIsReplacedByEveryRoutineAndReleasedByTheWholeSave() {
         QWidget window;
         window.setGeometry(kPlacement);
