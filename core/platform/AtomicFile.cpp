@@ -1,8 +1,8 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/ErrorText.h"
 #include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
-#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <random>
@@ -123,9 +123,7 @@ bool AtomicFile::writeWhole(const std::filesystem::path& target, std::string_vie
     if (file.open(target) && file.write(bytes) && file.commit()) {
         return true;
     }
-    if (error != nullptr) {
-        *error = file.errorString();
-    }
+    SetError(error, file.errorString());
     return false;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/NativeFile.h"
 
-#include "platform/SystemError.h"
+#include "platform/ErrorText.h"
 
 #include <cerrno>
 #include <fcntl.h>

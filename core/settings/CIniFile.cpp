@@ -3,6 +3,7 @@
 #include "settings/ProfileFile.h"
 #include "text/Cp932Codec.h"
 #include "text/NumberText.h"
+#include "text/TextHelpers.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -13,41 +14,12 @@ namespace zentu {
 
 namespace {
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Names compare without regard to ASCII letter case. The texts are UTF-8, whose multi-byte sequences never
 // contain ASCII bytes, so folding byte by byte cannot touch a Japanese character.
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
-
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), asciiLower);
-    return result;
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 template <typename List, typename NameOf>
 std::optional<std::size_t> findByName(const List& list, std::string_view name, NameOf nameOf) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (sameName(nameOf(list[i]), name)) {
+        if (EqualIgnoringAsciiCase(nameOf(list[i]), name)) {
             return i;
         }
     }
@@ -71,11 +43,11 @@ std::optional<double> roundedNumber(std::string_view str) {
 }
 
 std::optional<bool> boolWord(std::string_view str) {
-    const std::string_view word = trimmed(str);
-    if (sameName(word, "true")) {
+    const std::string_view word = TrimBlanks(str);
+    if (EqualIgnoringAsciiCase(word, "true")) {
         return true;
     }
-    if (sameName(word, "false")) {
+    if (EqualIgnoringAsciiCase(word, "false")) {
         return false;
     }
     return std::nullopt;
@@ -95,7 +67,7 @@ bool CIniFile::Load(const std::filesystem::path& iniFileName) {
 
     for (const std::string& rawName : ProfileFile::sectionNames(m_fileName)) {
         std::string name = Cp932Codec::decodeLossy(rawName);
-        if (trimmed(name).empty() || findName(m_sectionList, name)) {
+        if (TrimBlanks(name).empty() || findName(m_sectionList, name)) {
             // A blank name is outside the model; a repeated name already holds what the profile module
             // reports for it.
             continue;
@@ -103,11 +75,11 @@ bool CIniFile::Load(const std::filesystem::path& iniFileName) {
         EntryTable table;
         for (const std::string& rawLine : ProfileFile::sectionLines(m_fileName, rawName)) {
             std::string line = Cp932Codec::decodeLossy(rawLine);
-            if (trimmed(line).empty()) {
+            if (TrimBlanks(line).empty()) {
                 continue;
             }
             const std::size_t equals = line.find('=');
-            std::string filedUnder = lowered(std::string_view(line).substr(0, equals));
+            std::string filedUnder = LowerAscii(std::string_view(line).substr(0, equals));
             if (equals != std::string::npos) {
                 line[equals] = '\0';
             }
@@ -132,7 +104,7 @@ bool CIniFile::Save(std::string_view section) {
     bool result = false;
     for (std::size_t i = 0; i < m_sectionList.size(); ++i) {
         const std::string name = m_sectionList[i];
-        if (trimmed(name).empty()) {
+        if (TrimBlanks(name).empty()) {
             continue; // the in-memory section of keys assigned before any section was chosen
         }
         result = SaveSection(name);
@@ -204,7 +176,7 @@ IniValue CIniFile::InitData(std::string_view key, int iniType, const IniValue& d
     std::string text = Data(key);
     switch (iniType) {
     case 0:
-        if (trimmed(text).empty()) {
+        if (TrimBlanks(text).empty()) {
             return defaultValue;
         }
         return text;
@@ -255,7 +227,7 @@ bool CIniFile::IsSng(std::string_view str) {
 }
 
 bool CIniFile::SaveSection(std::string_view section) {
-    if (trimmed(section).empty() || m_fileName.empty()) {
+    if (TrimBlanks(section).empty() || m_fileName.empty()) {
         return false;
     }
     NowSection(section);

@@ -1,6 +1,7 @@
 #include "settings/JobRegistry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
 #include "platform/ProgramPaths.h"
 #include "text/Cp932Codec.h"
 #include "text/ListInputReader.h"
@@ -18,12 +19,6 @@ namespace {
 constexpr std::array<std::string_view, 4> kPrefixes = {"JOB_name : ", "JOB_MSG1 : ", "JOB_MSG2 : ", "JOB_MSG3 : "};
 constexpr std::array<std::string_view, 4> kKeys = {"JOB_name :", "JOB_MSG1 :", "JOB_MSG2 :", "JOB_MSG3 :"};
 constexpr std::string_view kLineEnd = "\r\n";
-
-void SetError(std::string* error, std::string text) {
-    if (error != nullptr) {
-        *error = std::move(text);
-    }
-}
 
 /// The file's bytes, or nothing when it cannot be opened (a missing file).
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {

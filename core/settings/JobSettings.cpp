@@ -1,5 +1,6 @@
 #include "settings/JobSettings.h"
 
+#include "platform/ErrorText.h"
 #include "platform/ProgramPaths.h"
 #include "settings/ProfileFile.h"
 #include "text/Cp932Codec.h"
@@ -64,12 +65,6 @@ void DropCutHalfCharacter(std::string& cp932) {
         } else {
             ++pos;
         }
-    }
-}
-
-void SetError(std::string* error, std::string text) {
-    if (error != nullptr) {
-        *error = std::move(text);
     }
 }
 

@@ -1,9 +1,9 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
 #include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
-#include "platform/SystemError.h"
 #include "text/TextHelpers.h"
 
 #include <cerrno>
@@ -108,17 +108,13 @@ std::optional<Entry> entryOf(std::string_view text) {
     return Entry{TrimBlanks(text.substr(0, equals)), text.substr(equals + 1)};
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && Cp932UpperAscii(a) == Cp932UpperAscii(b);
-}
-
 /// The index of the first header line of the section, or nothing. A section that occurs more than once is
 /// reached only at its first occurrence.
 std::optional<std::size_t> findSection(const Lines& lines, std::string_view section) {
     const std::string_view wanted = TrimBlanks(section);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = headerName(lines[i].text);
-        if (name && sameName(*name, wanted)) {
+        if (name && Cp932EqualIgnoringAsciiCase(*name, wanted)) {
             return i;
         }
     }
@@ -149,7 +145,7 @@ std::optional<std::size_t> findKey(const Lines& lines, std::size_t header, std::
     const std::size_t end = sectionEnd(lines, header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const auto entry = entryOf(lines[i].text);
-        if (entry && sameName(entry->key, wanted)) {
+        if (entry && Cp932EqualIgnoringAsciiCase(entry->key, wanted)) {
             return i;
         }
     }
@@ -371,7 +367,7 @@ std::vector<std::string> ProfileFile::sectionNames(const std::filesystem::path& 
         }
         bool known = false;
         for (const auto& seen : names) {
-            known = known || sameName(seen, *name);
+            known = known || Cp932EqualIgnoringAsciiCase(seen, *name);
         }
         if (!known) {
             names.emplace_back(*name);

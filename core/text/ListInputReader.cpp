@@ -1,12 +1,10 @@
 #include "text/ListInputReader.h"
 
+#include "text/TextHelpers.h"
+
 namespace zentu {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -24,7 +22,7 @@ bool ListInputReader::atEnd() const {
         return false; // a comma promises one more field, even an empty one at the very end
     }
     for (std::size_t pos = m_pos; pos < m_bytes.size(); ++pos) {
-        if (!isBlank(m_bytes[pos]) && !isLineEnd(m_bytes[pos])) {
+        if (!IsBlankChar(m_bytes[pos]) && !isLineEnd(m_bytes[pos])) {
             return false;
         }
     }
@@ -61,7 +59,7 @@ bool ListInputReader::next(std::string& field) {
         m_endedLine = true;
         return false;
     }
-    while (m_pos < m_bytes.size() && isBlank(m_bytes[m_pos])) {
+    while (m_pos < m_bytes.size() && IsBlankChar(m_bytes[m_pos])) {
         ++m_pos;
     }
 
@@ -94,7 +92,7 @@ bool ListInputReader::next(std::string& field) {
         ++m_pos;
     }
     std::size_t end = m_pos;
-    while (end > begin && isBlank(m_bytes[end - 1])) {
+    while (end > begin && IsBlankChar(m_bytes[end - 1])) {
         --end;
     }
     field.assign(m_bytes.substr(begin, end - begin));

@@ -1,5 +1,7 @@
 #include "text/NumberText.h"
 
+#include "text/TextHelpers.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,10 +14,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 /// Where a decimal number starting at `pos` ends: an optional sign, digits with an optional fraction
@@ -123,7 +121,7 @@ double convertNumber(std::string_view number) {
 
 double Val(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && (isBlank(text[pos]) || text[pos] == '\r' || text[pos] == '\n')) {
+    while (pos < text.size() && (IsBlankChar(text[pos]) || text[pos] == '\r' || text[pos] == '\n')) {
         ++pos;
     }
     const std::size_t end = scanNumber(text, pos);
@@ -134,12 +132,7 @@ double Val(std::string_view text) {
 }
 
 std::optional<double> ParseDecimalNumber(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
+    text = TrimBlanks(text);
     if (text.empty() || scanNumber(text, 0) != text.size()) {
         return std::nullopt;
     }

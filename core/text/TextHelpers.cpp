@@ -10,15 +10,37 @@ std::string cut_at_nul(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
+bool IsBlankChar(char c) {
+    return c == ' ' || c == '\t';
+}
+
 std::string_view TrimBlanks(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front())) {
+    while (!text.empty() && IsBlankChar(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && isBlank(text.back())) {
+    while (!text.empty() && IsBlankChar(text.back())) {
         text.remove_suffix(1);
     }
     return text;
+}
+
+namespace {
+
+char lowerAsciiChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+std::string LowerAscii(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(), lowerAsciiChar);
+    return result;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lowerAsciiChar(x) == lowerAsciiChar(y); });
 }
 
 std::string RemoveAll(std::string_view text, std::string_view what) {
@@ -84,6 +106,10 @@ std::string AnsiByteMid(std::string_view utf8, std::int32_t start, std::int32_t 
 
 bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool Cp932EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && Cp932UpperAscii(a) == Cp932UpperAscii(b);
 }
 
 std::string Cp932UpperAscii(std::string_view cp932) {

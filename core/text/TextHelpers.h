@@ -10,9 +10,23 @@ namespace zentu {
 /// so it serves CP932 and UTF-8 alike.
 std::string cut_at_nul(std::string_view text);
 
+/// Whether a byte is a blank: a space or a tab.
+bool IsBlankChar(char c);
+
 /// Removes blanks (space, tab) at both ends. Works on bytes; safe on CP932 because no trail byte of a
 /// double-byte character is a space or a tab.
 std::string_view TrimBlanks(std::string_view text);
+
+/// The text with its ASCII letters lower-cased, byte by byte (for ASCII and UTF-8 texts, whose multi-byte
+/// sequences hold no ASCII byte; CP932 bytes need Cp932UpperAscii).
+std::string LowerAscii(std::string_view text);
+
+/// Whether two ASCII or UTF-8 texts are equal when ASCII letters are compared without regard to case.
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+/// Whether two CP932 texts are equal when ASCII letters are compared without regard to case; the bytes of a
+/// double-byte character must match exactly.
+bool Cp932EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 /// Removes every occurrence of `what` from `text` (exact, case-sensitive), scanning left to right.
 std::string RemoveAll(std::string_view text, std::string_view what);

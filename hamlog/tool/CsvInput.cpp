@@ -1,9 +1,8 @@
 #include "CsvInput.h"
 
+#include "ErrorText.h"
 #include "codec/Cp932.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -12,12 +11,6 @@ namespace hamlog {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-void SetError(std::string* error, std::string message) {
-    if (error != nullptr) {
-        *error = std::move(message);
-    }
-}
 
 } // namespace
 
@@ -93,7 +86,7 @@ bool LoadCsvRecords(const std::filesystem::path& csv, CsvEncoding encoding, std:
     records.clear();
     std::ifstream in(csv, std::ios::binary);
     if (!in) {
-        SetError(error, "入力ファイル " + csv.string() + " を開けません（" + std::strerror(errno) + "）。");
+        SetError(error, "入力ファイル " + csv.string() + " を開けません（" + SystemReason() + "）。");
         return false;
     }
     std::ostringstream content;

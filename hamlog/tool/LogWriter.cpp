@@ -2,6 +2,7 @@
 
 #include "DbfFormat.h"
 #include "DbfTable.h"
+#include "ErrorText.h"
 #include "MasterFile.h"
 
 #include <algorithm>
@@ -28,16 +29,6 @@ constexpr char kEndMark = static_cast<char>(detail::kFileEnd);
 constexpr std::size_t kFlushBytes = 1 << 20;
 /// What our master file holds: only its presence matters to the record library.
 constexpr std::string_view kMasterContent = "HAMLOG MASTER\r\n\x1A";
-
-void SetError(std::string* error, std::string message) {
-    if (error != nullptr) {
-        *error = std::move(message);
-    }
-}
-
-std::string SystemReason() {
-    return std::strerror(errno);
-}
 
 // The date of the last update, as dBase keeps it: years since 1900, month, day.
 void PutToday(char* at) {

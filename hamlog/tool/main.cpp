@@ -1,6 +1,7 @@
 // hamlog_tool: makes logs (from CSV or synthetic) and prints them through the record library's calls.
 
 #include "CsvInput.h"
+#include "ErrorText.h"
 #include "LogWriter.h"
 #include "SyntheticLog.h"
 #include "codec/Cp932.h"
@@ -266,7 +267,7 @@ int Print(const Arguments& args) {
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        return Fail(std::string("標準出力に書けません（") + std::strerror(errno) + "）。");
+        return Fail("標準出力に書けません（" + hamlog::SystemReason() + "）。");
     }
     return 0;
 }

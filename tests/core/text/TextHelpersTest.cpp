@@ -73,5 +73,15 @@ TEST(TextHelpers, Cp932UpperAsciiLeavesDoubleByteCharactersAlone) {
     EXPECT_FALSE(IsCp932LeadByte('a'));
 }
 
+TEST(TextHelpers, LetterCaseIsIgnoredOnlyForAsciiLetters) {
+    EXPECT_TRUE(EqualIgnoringAsciiCase("Position_Main", "position_MAIN"));
+    EXPECT_TRUE(EqualIgnoringAsciiCase("位置a", "位置A"));
+    EXPECT_FALSE(EqualIgnoringAsciiCase("ab", "abc"));
+    EXPECT_EQ(LowerAscii("Set_HDB位置"), "set_hdb位置");
+    // ヂ (83 61) and ア (83 41) differ only in a trail byte that looks like a letter: different names in CP932.
+    EXPECT_TRUE(Cp932EqualIgnoringAsciiCase("key\x83\x61", "KEY\x83\x61"));
+    EXPECT_FALSE(Cp932EqualIgnoringAsciiCase("\x83\x61", "\x83\x41"));
+}
+
 } // namespace
 } // namespace zentu
