@@ -212,10 +212,14 @@ int THW_read(void* record, int32_t number, int /*mode*/) {
     }
     SetAreaCurrent(record, nullptr);
     auto* state = static_cast<ReadState*>(AreaState(record));
-    std::lock_guard lock(g_registryMutex);
-    if (LiveStates().count(state) == 0) {
-        return -1;
+    {
+        std::lock_guard lock(g_registryMutex);
+        if (LiveStates().count(state) == 0) {
+            return -1;
+        }
     }
+    // Only the registry is shared between areas. The state belongs to this area and the area to one thread at a
+    // time, so the file read below needs no lock and areas on other threads read at the same time.
     if (number < 1 || number > state->layout.recordCount) {
         return -1;
     }

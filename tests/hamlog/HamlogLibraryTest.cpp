@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 using hamlog::test::HandTable;
@@ -319,6 +320,45 @@ TEST_F(HamlogLibraryTest, ReadsAcrossItsReadWindowInAnyOrder) {
         ASSERT_EQ(log.read(number), 0) << number;
         ASSERT_EQ(log.field(1), std::to_string(number));
     }
+}
+
+TEST_F(HamlogLibraryTest, AreasOnSeparateThreadsReadTheirOwnLogsAtTheSameTime) {
+    const int count = 2000; // several read windows each
+    std::array<std::filesystem::path, 2> logs;
+    for (std::size_t log = 0; log < logs.size(); ++log) {
+        HandTable table;
+        table.fields = {{"NUMBER", 8}, {"FILL", 250}};
+        for (int number = 1; number <= count; ++number) {
+            const std::string text = std::string(1, static_cast<char>('A' + log)) + std::to_string(number);
+            table.records.push_back(table.record({text, std::string(250, 'z')}));
+        }
+        logs[log] = m_folder / ("LOG" + std::to_string(log) + ".hdb");
+        WriteFile(logs[log], table.bytes());
+        WriteFile(m_folder / ("LOG" + std::to_string(log) + ".mst"), "m");
+    }
+    // Each thread walks its own log forwards and backwards; every field read must be its own record's.
+    std::array<int, 2> wrong{};
+    auto walk = [&](std::size_t log) {
+        Reader reader(logs[log]);
+        const std::string prefix(1, static_cast<char>('A' + log));
+        for (int pass = 0; pass < 4 && reader.code() == HAMLOG_OK; ++pass) {
+            for (int step = 0; step < count; ++step) {
+                const int number = pass % 2 == 0 ? step + 1 : count - step;
+                if (reader.read(number) != 0 || reader.field(1) != prefix + std::to_string(number)) {
+                    ++wrong[log];
+                }
+            }
+        }
+        if (reader.code() != HAMLOG_OK) {
+            wrong[log] = -1;
+        }
+    };
+    std::thread first(walk, 0);
+    std::thread second(walk, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong[0], 0);
+    EXPECT_EQ(wrong[1], 0);
 }
 
 TEST_F(HamlogLibraryTest, ReadsTheTableAsItWasWhenOpened) {
