@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/ProgramPaths.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,8 +21,9 @@ namespace zentu {
 
 namespace {
 
+// The cause in the program's language: the messages reach the user, who must not get a system text in English.
 std::string SystemReason(int error) {
-    return std::generic_category().message(error);
+    return SystemErrorText(error);
 }
 
 // A symbolic link is followed, so the link stays and the file it points to gets the new content.
