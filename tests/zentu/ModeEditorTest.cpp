@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -133,6 +134,16 @@ private slots:
         }
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
         QCOMPARE(box()->text(), QStringLiteral(" USB"));
+        key(Qt::Key_Escape);
+
+        // An input method's composition opens the box on the cell's text and goes on in the box.
+        QInputMethodEvent composing(QStringLiteral("も"), {});
+        QApplication::sendEvent(grid(), &composing);
+        QVERIFY(box()->isVisible());
+        QInputMethodEvent committed;
+        committed.setCommitString(QStringLiteral("モ"));
+        QApplication::sendEvent(box(), &committed);
+        QCOMPARE(box()->text(), QStringLiteral(" USBモ"));
     }
 
     void editBoxKeysCommitAndMove_data() {
