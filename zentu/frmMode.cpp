@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
+#include <QTimer>
 #include <QValidator>
 
 #include <string>
@@ -158,8 +159,10 @@ void frmMode::load() {
     m_ui->MSFlexGrid1->setAutoScroll(true);
 
     if (problem != nullptr) {
-        m_context.prompts.notify(
-            this, QString::fromStdString(texts::kFilePrefix + Utf8FromPath(file) + std::string(problem)));
+        // Told once the editor is on the screen: the main window is hidden by then, and the message should not
+        // stand alone.
+        const QString notice = QString::fromStdString(texts::kFilePrefix + Utf8FromPath(file) + std::string(problem));
+        QTimer::singleShot(0, this, [this, notice] { m_context.prompts.notify(this, notice); });
     }
 }
 

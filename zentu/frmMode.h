@@ -36,7 +36,8 @@ public:
     static frmMode* Open(const ToolContext& context, BackToMain backToMain, QWidget* parent = nullptr);
 
     /// The editor's load: the stored position, the table read from the file, the grid filled; the current cell is
-    /// then row 36, column 4. A missing or unreadable file gives an empty grid and a message.
+    /// then row 36, column 4. A missing or unreadable file gives an empty grid and a message, shown once the
+    /// window is on the screen.
     void load();
 
     /// The text a cell shows, in the grid's own numbering (row 0 the heads, column 0 the ADIF names).

@@ -245,7 +245,7 @@ private slots:
 
     void reportsAMissingTableAndAFailedSave() {
         openAsIs();
-        QCOMPARE(m_prompts.notices.size(), 1);
+        QTRY_COMPARE(m_prompts.notices.size(), 1);
         QVERIFY(m_prompts.notices[0].contains(QString::fromStdString(table().string())));
         QCOMPARE(m_editor->TextMatrix(1, 0), QStringLiteral(" "));
 
