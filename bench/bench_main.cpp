@@ -1,6 +1,8 @@
 // Measures the conversion on a large synthetic log: counting, reading every field through the record library, and
 // the run writing CSV only and CSV with ADIF, each against the floor of plain buffered I/O of the same size.
 // Each measurement runs in a child process of its own, so its peak memory is its own.
+// With the window programs built it also opens large CSV files in the output viewer (offscreen, no display needed):
+// the time until the list is shown, the slowest scroll step, and the memory. `--viewer` runs only that part.
 
 #include "convert/ConversionRun.h"
 #include "hamlog/RecordLibrary.h"
@@ -8,6 +10,20 @@
 #include "settings/JobSettings.h"
 
 #include "SyntheticLog.h"
+
+#if defined(ZENTU_BENCH_VIEWER)
+#include "ListBoxHS.h"
+#include "frmDisp2.h"
+#include "gui/PositionStore.h"
+#include "gui/Prompts.h"
+#include "text/Cp932Codec.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <fstream>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -120,23 +136,180 @@ void Print(const std::string& name, const Sample& sample, long long records, dou
                 sample.peakKiB);
 }
 
+#if defined(ZENTU_BENCH_VIEWER)
+
+struct ViewerSample {
+    double openSeconds = 0;
+    double slowestScrollSeconds = 0;
+    long baselineKiB = 0;
+    long peakKiB = 0;
+    int extent = 0;
+};
+
+// A value of /proc/self/status in KiB ("VmRSS", "VmHWM").
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(key) + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(prefix, 0) == 0) {
+            return std::atol(line.c_str() + prefix.size());
+        }
+    }
+    return 0;
+}
+
+// A CSV file as the conversion writes it: 15 quoted fields, a Japanese name and address, CR LF; every 100,000th
+// line carries a long remark, so the list needs a horizontal extent.
+void MakeViewerCsv(const fs::path& file, long long lines) {
+    const std::string names[] = {zentu::Cp932Codec::encode("山田 太郎").text,
+                                 zentu::Cp932Codec::encode("佐藤 花子").text,
+                                 zentu::Cp932Codec::encode("ｶﾀｶﾅ ﾃｽﾄ").text, zentu::Cp932Codec::encode("鈴木").text};
+    const std::string place = zentu::Cp932Codec::encode("東京都千代田区").text;
+    const std::string remark = zentu::Cp932Codec::encode(std::string(60, 'x') + "長い備考の行").text;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::string line;
+    for (long long i = 0; i < lines; ++i) {
+        char head[96];
+        std::snprintf(head, sizeof head,
+                      "\"JA%lldABC\",\"%02lld/%02lld/%02lld\",\"%02lld:%02lldJ\",\"59\",\"59\",\"7.050\",\"SSB\",",
+                      i % 10, 10 + i % 14, 1 + i % 12, 1 + i % 28, i % 24, i % 60);
+        line = head;
+        line +=
+            "\"100" + std::to_string(i % 10) + "\",\"" + names[i % 4] + "\",\"" + place + "\",\"J\",\"\",\"\",\"\",\"";
+        if (i % 100000 == 50000) {
+            line += remark;
+        }
+        line += "\"\r\n";
+        out << line;
+    }
+}
+
+// Opens `file` in the output viewer in a child process: the time until the list has been painted, then a run of
+// scroll steps through the whole list (page by page near the start, then jumps to the end), timing the slowest.
+ViewerSample MeasureViewer(const fs::path& file, const fs::path& folder) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        std::perror("pipe");
+        std::exit(1);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        int argc = 1;
+        char name[] = "zentu_bench";
+        char* argv[] = {name, nullptr};
+        QApplication application(argc, argv);
+        ViewerSample sample;
+        sample.baselineKiB = StatusKiB("VmRSS");
+        zentu::PositionStore positions;
+        zentu::MessageBoxPrompts prompts;
+        QElapsedTimer clock;
+        clock.start();
+        zentu::frmDisp2 viewer(zentu::ToolContext{folder, positions, prompts}, file);
+        viewer.load();
+        viewer.show();
+        auto* list = viewer.findChild<QAbstractItemView*>("List1");
+        QCoreApplication::processEvents();
+        list->viewport()->repaint();
+        sample.openSeconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        sample.extent = viewer.listBox().extent();
+
+        QScrollBar* bar = list->verticalScrollBar();
+        const int maximum = bar->maximum();
+        for (int step = 0; step < 300; ++step) {
+            const int value = step < 100 ? step * bar->pageStep() : static_cast<int>(maximum * ((step - 100) / 199.0));
+            clock.restart();
+            bar->setValue(value);
+            list->horizontalScrollBar()->setValue(step % 2 == 0 ? 0 : list->horizontalScrollBar()->maximum());
+            list->viewport()->repaint();
+            sample.slowestScrollSeconds =
+                std::max(sample.slowestScrollSeconds, static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        }
+        sample.peakKiB = StatusKiB("VmHWM");
+        if (write(channel[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    close(channel[1]);
+    ViewerSample sample;
+    if (read(channel[0], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
+        std::cerr << "the viewer measurement failed\n";
+        std::exit(1);
+    }
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return sample;
+}
+
+void RunViewerBenchmark(const fs::path& folder, int runs) {
+    std::printf("\nOutput viewer: open a CSV file and scroll through it (offscreen); median of %d runs\n\n", runs);
+    std::printf("%-24s %12s %10s %14s %12s %14s %10s\n", "file", "size", "open", "slowest scroll", "peak memory",
+                "above empty", "x file");
+    for (const long long lines : {100000LL, 1000000LL}) {
+        const fs::path file = folder / ("VIEW_" + std::to_string(lines) + ".CSV");
+        MakeViewerCsv(file, lines);
+        std::vector<ViewerSample> samples;
+        for (int i = 0; i < runs; ++i) {
+            samples.push_back(MeasureViewer(file, folder));
+        }
+        std::sort(samples.begin(), samples.end(),
+                  [](const ViewerSample& a, const ViewerSample& b) { return a.openSeconds < b.openSeconds; });
+        ViewerSample median = samples[samples.size() / 2];
+        for (const ViewerSample& s : samples) {
+            median.peakKiB = std::max(median.peakKiB, s.peakKiB);
+            median.slowestScrollSeconds = std::max(median.slowestScrollSeconds, s.slowestScrollSeconds);
+        }
+        const long long size = FileSize(file);
+        const long above = median.peakKiB - median.baselineKiB;
+        std::printf("%-24s %9.1f MB %8.3f s %12.1f ms %9ld KiB %11ld KiB %9.2f\n",
+                    (std::to_string(lines) + " lines").c_str(), static_cast<double>(size) / 1e6, median.openSeconds,
+                    median.slowestScrollSeconds * 1000.0, median.peakKiB, above,
+                    static_cast<double>(above) * 1024.0 / static_cast<double>(size));
+        fs::remove(file);
+    }
+}
+
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     long long records = 1000000;
     int runs = 5;
+    bool viewerOnly = false;
     fs::path folder = fs::temp_directory_path() / "zentu-bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--viewer") {
+            viewerOnly = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            break;
+        }
+        const char* value = argv[++i];
         if (option == "--records") {
-            records = std::atoll(argv[i + 1]);
+            records = std::atoll(value);
         } else if (option == "--runs") {
-            runs = std::max(1, std::atoi(argv[i + 1]));
+            runs = std::max(1, std::atoi(value));
         } else if (option == "--dir") {
-            folder = argv[i + 1];
+            folder = value;
         }
     }
     fs::create_directories(folder);
+    if (viewerOnly) {
+#if defined(ZENTU_BENCH_VIEWER)
+        RunViewerBenchmark(folder, runs);
+        return 0;
+#else
+        std::cerr << "The output viewer is not built (ZENTU_BUILD_GUI is off).\n";
+        return 1;
+#endif
+    }
     const fs::path log = folder / "BENCH.hdb";
     zentu::RecordLibrary library;
     if (!library.load(zentu::ExecutableFolder())) {
@@ -208,5 +381,8 @@ int main(int argc, char** argv) {
     std::printf("\nOutput bytes: CSV only %lld, CSV and ADIF %lld, date range %lld\n", csvOnly.bytes, csvAdif.bytes,
                 dateRange.bytes);
     fs::remove(folder / "FLOOR.out");
+#if defined(ZENTU_BENCH_VIEWER)
+    RunViewerBenchmark(folder, runs);
+#endif
     return 0;
 }

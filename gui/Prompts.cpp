@@ -13,4 +13,8 @@ bool MessageBoxPrompts::askYesNo(QWidget* parent, const QString& title, const QS
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+void MessageBoxPrompts::inform(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
 } // namespace zentu

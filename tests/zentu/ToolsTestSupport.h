@@ -1,0 +1,22 @@
+#pragma once
+
+#include "gui/Prompts.h"
+
+#include <QStringList>
+
+namespace zentu::test {
+
+/// Answers message boxes by remembering them.
+class ScriptedPrompts : public Prompts {
+public:
+    void notify(QWidget*, const QString& text) override { notices << text; }
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    void inform(QWidget*, const QString& title, const QString& text) override { informed << title << text; }
+    QStringList notices;
+    QStringList informed;
+};
+
+int RunModeEditorTests(int argc, char** argv);
+int RunOutputViewerTests(int argc, char** argv);
+
+} // namespace zentu::test
