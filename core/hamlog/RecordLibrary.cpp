@@ -77,14 +77,17 @@ bool LoadFromSearchPath(SharedLibrary& library, const std::string& fileName, con
     candidates.push_back(ExecutableFolder() / fileName);
     candidates.push_back(fileName);
 
-    std::string lastReason;
+    std::string firstReason;
     for (const auto& candidate : candidates) {
         if (library.open(candidate)) {
             return true;
         }
-        lastReason = library.errorString();
+        if (firstReason.empty()) {
+            firstReason = library.errorString();
+        }
     }
-    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason + "）。";
+    // The reason told is that of the first place looked at: the program folder, where the library belongs.
+    error = "記録ライブラリ " + Utf8FromPath(candidates.front()) + " を読み込めません（" + firstReason + "）。";
     return false;
 }
 
