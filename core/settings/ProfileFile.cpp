@@ -216,42 +216,11 @@ bool fail(const std::filesystem::path& file, const std::string& what) {
     return false;
 }
 
-enum class ReadOutcome { Read, Missing, Failed };
-
-/// Reads the whole file. A file that is not there (or whose folder is not there) is Missing; a file that is
-/// there but cannot be read is Failed, with the reason in `error`.
-ReadOutcome readFile(const std::filesystem::path& file, std::string& bytes, int& error) {
-    bytes.clear();
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (!std::filesystem::exists(status)) {
-        return ReadOutcome::Missing;
-    }
-    if (std::filesystem::is_directory(status)) {
-        error = EISDIR;
-        return ReadOutcome::Failed;
-    }
-    std::FILE* in = OpenCFile(file, "rb");
-    if (in == nullptr) {
-        error = errno;
-        return (error == ENOENT || error == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
-    }
-    char buffer[16384];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        bytes.append(buffer, got);
-    }
-    const bool failed = std::ferror(in) != 0;
-    error = failed ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(in);
-    return failed ? ReadOutcome::Failed : ReadOutcome::Read;
-}
-
 /// The file's lines for reading; a file that cannot be read reads as empty (settings reads never fail).
 Lines readLines(const std::filesystem::path& file) {
     std::string bytes;
     int error = 0;
-    if (readFile(file, bytes, error) != ReadOutcome::Read) {
+    if (ReadRegularFile(file, bytes, error) != FileReadOutcome::Read) {
         return {};
     }
     return splitLines(bytes);
@@ -262,10 +231,12 @@ Lines readLines(const std::filesystem::path& file) {
 bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
     std::string bytes;
     int error = 0;
-    if (readFile(file, bytes, error) == ReadOutcome::Failed) {
-        if (error == EISDIR) {
-            return fail(file, "はフォルダーなので書き込めません。");
-        }
+    const FileReadOutcome outcome = ReadRegularFile(file, bytes, error);
+    if (outcome == FileReadOutcome::NotRegularFile) {
+        const FailureCause cause = error == EISDIR ? FailureCause::IsFolder : FailureCause::NotRegularFile;
+        return fail(file, "を書き込めません（" + std::string(CausePhrase(cause)) + "）。");
+    }
+    if (outcome == FileReadOutcome::Failed) {
         return fail(file, "を読み込めないため、書き込みを中止しました（" + SystemReason(error) + "）。");
     }
     lines = splitLines(bytes);
@@ -275,7 +246,7 @@ bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
 /// Writes the whole new file at once: it appears complete or not at all.
 bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
     std::string error;
-    if (!AtomicFile::writeWhole(file, bytes, &error)) {
+    if (!AtomicFile::writeWhole(file, bytes, &error, "設定ファイル")) {
         t_lastError = error;
         return false;
     }
