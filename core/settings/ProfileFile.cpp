@@ -289,7 +289,9 @@ void applyKeyWrite(Lines& lines, const ProfileFile::KeyValue& write) {
                  Line{std::string(write.key) + "=" + value, std::string(kCrLf)});
 }
 
-bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
+/// The whole new file after the writes, or false with lastError() set.
+bool changedBytes(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes,
+                  std::string& bytes) {
     for (const auto& write : writes) {
         if (!checkKeyWrite(file, write)) {
             return false;
@@ -302,22 +304,39 @@ bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile
     for (const auto& write : writes) {
         applyKeyWrite(lines, write);
     }
-    return writeAtomically(file, joinLines(lines));
+    bytes = joinLines(lines);
+    return true;
+}
+
+bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
+    std::string bytes;
+    return changedBytes(file, writes, bytes) && writeAtomically(file, bytes);
 }
 
 } // namespace
 
 std::string ProfileFile::readString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t bufferSize) {
-    const std::size_t limit = bufferSize > 0 ? bufferSize - 1 : 0;
+    if (auto value = findString(file, section, key, bufferSize)) {
+        return std::move(*value);
+    }
+    return fitToBuffer(defaultValue, bufferSize);
+}
+
+std::optional<std::string> ProfileFile::findString(const std::filesystem::path& file, std::string_view section,
+                                                   std::string_view key, std::size_t bufferSize) {
     const Lines lines = readLines(file);
     const auto header = findSection(lines, section);
     if (header) {
         if (const auto index = findKey(lines, *header, key)) {
-            return std::string(cutValue(readValue(entryOf(lines[*index].text)->value), limit));
+            return fitToBuffer(readValue(entryOf(lines[*index].text)->value), bufferSize);
         }
     }
-    return std::string(cutValue(defaultValue, limit));
+    return std::nullopt;
+}
+
+std::string ProfileFile::fitToBuffer(std::string_view value, std::size_t bufferSize) {
+    return std::string(cutValue(value, bufferSize > 0 ? bufferSize - 1 : 0));
 }
 
 bool ProfileFile::writeString(const std::filesystem::path& file, std::string_view section, std::string_view key,
@@ -327,6 +346,19 @@ bool ProfileFile::writeString(const std::filesystem::path& file, std::string_vie
 
 bool ProfileFile::writeStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes) {
     return changeFile(file, writes);
+}
+
+bool ProfileFile::prepareStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes,
+                                 AtomicFile& ready) {
+    std::string bytes;
+    if (!changedBytes(file, writes, bytes)) {
+        return false;
+    }
+    if (!ready.open(file, "設定ファイル") || !ready.write(bytes) || !ready.finish()) {
+        t_lastError = ready.errorString();
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> ProfileFile::sectionNames(const std::filesystem::path& file) {
