@@ -1,5 +1,6 @@
 #include "hamlog/RecordLibrary.h"
 
+#include "hamlog/LogFiles.h"
 #include "platform/ProgramPaths.h"
 #include "platform/SharedLibrary.h"
 
@@ -141,6 +142,9 @@ std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const
     if (!isLoaded()) {
         return -1;
     }
+    if (CheckLogFileKinds(log) != 0) {
+        return -1;
+    }
     alignas(16) unsigned char handle[HAMLOG_DBF_HANDLE_SIZE] = {};
     const std::string path = NativePathBytes(log);
     if (m_impl->dbfOpen(path.c_str(), handle) != 0) {
@@ -151,20 +155,35 @@ std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const
     return count;
 }
 
+int RecordLibrary::checkOpen(const std::filesystem::path& log) const {
+    if (!isLoaded()) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    if (const int kind = CheckLogFileKinds(log); kind != 0) {
+        return kind;
+    }
+    alignas(16) unsigned char record[HAMLOG_RECORD_SIZE] = {};
+    const std::string path = NativePathBytes(log);
+    const int code = m_impl->hamlogOpen(0, record, path.c_str(), 0);
+    m_impl->hamlogClose(record, 0);
+    return code;
+}
+
 int RecordLibrary::open(const std::filesystem::path& log) {
     if (!isLoaded()) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     close();
+    if (const int kind = CheckLogFileKinds(log); kind != 0) {
+        return kind;
+    }
     const std::string path = NativePathBytes(log);
     m_impl->recordInUse = true;
     return m_impl->hamlogOpen(0, m_impl->record, path.c_str(), 0);
 }
 
-void RecordLibrary::read(std::int32_t number) {
-    if (m_impl->recordInUse) {
-        m_impl->thwRead(m_impl->record, number, 2);
-    }
+bool RecordLibrary::read(std::int32_t number) {
+    return m_impl->recordInUse && m_impl->thwRead(m_impl->record, number, 2) == 0;
 }
 
 std::string RecordLibrary::field(int field) {

@@ -232,6 +232,7 @@ private slots:
         // What the engine writes with the auto-run options, in a folder of its own.
         test::TempDir reference;
         std::filesystem::create_directories(reference / "ini");
+        std::filesystem::copy_file(folder() / "ini" / "zentu_1.ini", reference / "ini" / "zentu_1.ini");
         JobSettings expectedSettings;
         LoadJobSettings(folder(), 1, expectedSettings, false);
         expectedSettings.set_outcsv_dir = (reference / "OUT1.CSV").string();
