@@ -25,8 +25,9 @@ bool JobLock::acquire(const std::filesystem::path& programFolder, int job, std::
     case FileLock::Outcome::Error:
         break;
     }
-    reason = "JOB " + std::to_string(job) + " の実行を守るロックファイル " + Utf8FromPath(file) + " を作れません（" +
-             SystemReason(error) + "）。";
+    // The lock file is the program's own; the message names the folder the user knows.
+    reason = "JOB " + std::to_string(job) + " を実行できません。設定フォルダー " + Utf8FromPath(file.parent_path()) +
+             " に書き込めません（" + SystemReason(error) + "）。";
     return false;
 }
 

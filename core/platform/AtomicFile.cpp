@@ -277,7 +277,8 @@ bool AtomicFile::commitTogether(std::span<AtomicFile* const> files, ReplaceSteps
     for (; index < files.size(); ++index) {
         AtomicFile& file = *files[index];
         Replacement& step = done[index];
-        if (KindOfPath(file.m_replaced) == PathKind::RegularFile) {
+        // The previous content is kept only where a later file could still fail and it would have to come back.
+        if (index + 1 < files.size() && KindOfPath(file.m_replaced) == PathKind::RegularFile) {
             step.aside = HelperNameFor(file.m_replaced, kAsideSuffix);
             if (!steps.keepAside(file.m_replaced, step.aside, reason)) {
                 step.aside.clear();

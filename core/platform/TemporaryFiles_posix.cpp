@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -38,8 +39,18 @@ void RemoveRegisteredFiles() {
     }
 }
 
+// While files are put in place (EndRequestsHeld) a request that reaches another thread of the program is kept
+// here and acted on when they are in place.
+std::atomic<int> g_holding{0};
+std::atomic<int> g_pending{0};
+
 void OnEndSignal(int signal, siginfo_t* info, void* context) {
     const int savedErrno = errno;
+    if (g_holding.load() > 0) {
+        g_pending.store(signal);
+        errno = savedErrno;
+        return;
+    }
     RemoveRegisteredFiles();
     for (std::size_t i = 0; i < kEndSignals.size(); ++i) {
         if (kEndSignals[i] != signal) {
@@ -128,12 +139,17 @@ EndRequestsHeld::EndRequestsHeld() {
     sigset_t saved;
     ::pthread_sigmask(SIG_BLOCK, &block, &saved);
     std::memcpy(m_saved, &saved, sizeof saved);
+    g_holding.fetch_add(1);
 }
 
 EndRequestsHeld::~EndRequestsHeld() {
     sigset_t saved;
     std::memcpy(&saved, m_saved, sizeof saved);
+    const int pending = g_holding.fetch_sub(1) == 1 ? g_pending.exchange(0) : 0;
     ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    if (pending != 0) {
+        ::raise(pending);
+    }
 }
 
 } // namespace zentu

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/ErrorText.h"
+#include "platform/TemporaryFiles.h"
 
 #include "TestSupport.h"
 
@@ -80,7 +81,7 @@ TEST_F(AtomicFileTest, APairIsReplacedWholeOrNotAtAllWhicheverStepFails) {
     const Case cases[] = {
         {"first rename", 1, 0, "LOG.CSV"},
         {"second rename", 2, 0, "LOG.adi"},
-        {"keeping the second target's content", 0, 2, "LOG.adi"},
+        {"keeping the first target's content", 0, 1, "LOG.CSV"},
     };
     for (const Case& c : cases) {
         FailingSteps steps(c.failRename, c.failKeepAside);
@@ -170,6 +171,28 @@ TEST_F(AtomicFileTest, ASignalToEndTheProgramRemovesTheTemporaryFile) {
         EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"LOG.CSV", "LOG.adi"})) << signal;
         EXPECT_EQ(test::ReadBytes(dir / "LOG.CSV"), "old csv");
     }
+}
+
+TEST_F(AtomicFileTest, ARequestToEndWhileFilesArePutInPlaceWaitsUntilTheyAre) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        AtomicFile file;
+        if (!file.open(dir / "LOG.CSV") || !file.write("half written")) {
+            ::_exit(3);
+        }
+        {
+            const EndRequestsHeld held;
+            ::raise(SIGTERM);
+            test::WriteBytes(dir / "after", "the request waited");
+        }
+        ::_exit(4); // not reached: the request takes effect when `held` goes
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(test::ReadBytes(dir / "after"), "the request waited");
+    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"LOG.CSV", "LOG.adi", "after"}));
 }
 
 } // namespace
