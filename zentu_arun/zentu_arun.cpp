@@ -229,20 +229,27 @@ void zentu_arun::showSummary() {
     m_ui->Label6->clear();
 
     // The plan describes the job just chosen: nothing of an earlier job (its count, its range) carries over.
-    m_state.plan = PlanJob(m_state.library, m_state.settings, PlanOptions{.completeBlankSettings = false});
+    m_state.plan = PlanJob(m_state.library, m_state.settings,
+                           PlanOptions{.completeBlankSettings = false, .programFolder = m_state.ProgramFolder});
     const JobPlan& plan = m_state.plan;
     if (plan.refusal == PlanRefusal::LogUnreadable) {
         SetText(m_ui->lblInfo, QString::fromUtf8(texts::kLogUnreadable), kDarkRed);
-    } else {
+    } else if (plan.counted) {
         SetText(m_ui->lblInfo,
                 QString::fromUtf8(shared::kInputCountPrefix) + QString::number(plan.record_count) +
                     QString::fromUtf8(shared::kCountSuffix),
                 palette().color(QPalette::WindowText));
     }
-    if (plan.refusal == PlanRefusal::RangeNotSet) {
-        SetText(m_ui->Label6, Q(plan.reason), kDarkRed);
-    }
+    // A job that cannot run says why (a range never saved or not describing a range, a path that cannot be used,
+    // outputs that would replace the log, a log that cannot be opened) and its run button stays disabled.
     if (!plan.stands()) {
+        SetText(m_ui->Label6, Q(plan.reason), kDarkRed);
+        m_ui->cmdDo_job->setEnabled(false);
+    } else if (plan.logShorterThanLastRun) {
+        SetText(m_ui->Label6,
+                QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(shared::kLastEndRecord) +
+                    Q(settings.last_end_rec_no),
+                kDarkRed);
         m_ui->cmdDo_job->setEnabled(false);
     }
     m_ui->Label5->setText(Q(plan.summary));
@@ -258,7 +265,7 @@ void zentu_arun::showSummary() {
 }
 
 void zentu_arun::runJob() {
-    if (!m_state.plan.stands()) {
+    if (!m_state.plan.stands() || m_state.plan.logShorterThanLastRun) {
         return; // the button is disabled for such a job; nothing may run with another job's range
     }
     m_ui->cmdDo_job->setEnabled(false);

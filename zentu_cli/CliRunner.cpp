@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
 #include "convert/ModeTable.h"
@@ -78,13 +79,15 @@ std::string CliUsage() {
            "  0 実行した（または新規追加レコードがなかった）\n"
            "  1 引数の誤り\n"
            "  2 記録ライブラリがない、または古い\n"
-           "  3 JOB が登録されていない、パスや範囲設定がない、mode_tbl.csv がない\n"
+           "  3 JOB が登録されていない、パスや範囲設定がないか正しくない、mode_tbl.csv がない\n"
            "  4 前回の内容と今回の内容が異なる（--force で実行できます）\n"
-           "  5 ログファイルを読めない\n"
-           "  6 変換に失敗した（出力ファイルと設定は元のまま）\n";
+           "  5 ログファイル（またはマスターファイル）を開けない\n"
+           "  6 変換に失敗した（出力ファイルと設定は元のまま）\n"
+           "  7 同じ JOB がほかで実行中だった（何も変更していない）\n";
 }
 
-CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 std::chrono::milliseconds lockWait) {
     const std::optional<CliOptions> parsed = ParseArguments(arguments, err);
     if (!parsed) {
         err << CliUsage();
@@ -104,10 +107,21 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     }
 
     const std::string jobText = std::to_string(options.job);
+    if (const auto problem = CheckProgramFiles(options.folder, options.job)) {
+        err << *problem << "\n";
+        return CliStatus::JobNotReady;
+    }
     const JobRegistry registry(options.folder);
     if (!registry.isRegistered(options.job)) {
         err << "JOB " << jobText << " は登録されていません（" << Utf8FromPath(registry.path(options.job)) << "）。\n";
         return CliStatus::JobNotReady;
+    }
+    // The job's lock is held from before its settings are read and the log is counted to the final save, so no
+    // other run of the job can come between.
+    JobLock lock;
+    if (!lock.acquire(options.folder, options.job, lockWait, reason)) {
+        err << reason << "\n";
+        return lock.busy() ? CliStatus::JobBusy : CliStatus::RunFailed;
     }
     JobSettings settings;
     LoadJobSettings(options.folder, options.job, settings);
@@ -123,12 +137,14 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::JobNotReady;
     }
 
-    const JobPlan plan = PlanJob(library, settings);
+    const JobPlan plan = PlanJob(library, settings, PlanOptions{.programFolder = options.folder});
     if (plan.refusal == PlanRefusal::LogUnreadable) {
         err << plan.reason << "\n";
         return CliStatus::LogUnreadable;
     }
-    out << job_texts::kInputCountPrefix << plan.record_count << job_texts::kCountSuffix << "\n";
+    if (plan.counted) {
+        out << job_texts::kInputCountPrefix << plan.record_count << job_texts::kCountSuffix << "\n";
+    }
     if (!plan.stands()) {
         err << "JOB " << jobText << " の" << plan.reason << "\n";
         return CliStatus::JobNotReady;
@@ -139,10 +155,15 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::Success;
     }
 
-    if (plan.mode == RangeMode::NewAdditions && !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty()) {
+    const bool signatureStored = !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty();
+    if (plan.mode == RangeMode::NewAdditions && (signatureStored || plan.logShorterThanLastRun)) {
         const LastQsoCheck check = CheckLastQso(library, settings);
-        if (check.changed()) {
+        if (check.changed() || plan.logShorterThanLastRun) {
             err << job_texts::kChangedLog << "\n" << job_texts::kLastEndRecord << settings.last_end_rec_no << "\n";
+            if (plan.logShorterThanLastRun) {
+                err << "ログのレコード数（" << plan.record_count
+                    << " 件）が前回の出力最終番号より少なくなっています。\n";
+            }
             PrintSignature(err, "前回の内容", check.stored);
             PrintSignature(err, "今回の内容", check.current);
             if (!options.force) {
@@ -155,11 +176,13 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
 
     RunOptions runOptions;
     runOptions.modeTable = &modeTable;
-    const RunResult result =
-        RunConversion(library, settings, plan.runInput(options.folder, options.job), runOptions, nullptr);
+    runOptions.lockWait = lockWait;
+    RunInput input = plan.runInput(options.folder, options.job);
+    input.lock = &lock;
+    const RunResult result = RunConversion(library, settings, input, runOptions, nullptr);
     if (!result.ok) {
         err << result.error << "\n";
-        return CliStatus::RunFailed;
+        return result.failure == RunFailure::Busy ? CliStatus::JobBusy : CliStatus::RunFailed;
     }
     if (result.invalidDateRecords > 0) {
         err << "日付または時刻が正しくないレコードが " << result.invalidDateRecords << " 件ありました。\n";

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "convert/JobLock.h"
+
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,11 +18,14 @@ enum class CliStatus : int {
     ChangedLog = 4,    ///< new-additions job whose log no longer matches the last run (use --force)
     LogUnreadable = 5, ///< the log cannot be counted
     RunFailed = 6,     ///< the run failed (log not openable, output not writable); nothing was changed
+    JobBusy = 7,       ///< another run of the same job kept its lock; nothing was changed
 };
 
 /// Runs one job of a program folder the way the interactive program does when the job is selected and its run
 /// button pressed. `arguments` excludes the program name. Messages go to `out`, errors to `err`.
-CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+/// `lockWait` is how long it waits for another run of the job (tests make it short).
+CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 std::chrono::milliseconds lockWait = kJobLockWait);
 
 /// The help text.
 std::string CliUsage();

@@ -2,9 +2,12 @@
 
 #include "convert/AdifWriter.h"
 #include "convert/DateTime.h"
+#include "convert/JobFiles.h"
+#include "convert/JobLock.h"
 #include "convert/JobPlan.h"
 #include "convert/JobSummary.h"
 #include "convert/ModeTable.h"
+#include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/AtomicFile.h"
 #include "platform/ProgramPaths.h"
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <vector>
 
 namespace zentu {
 
@@ -22,24 +26,10 @@ namespace {
 // Output is collected in memory and handed to the file in blocks of this size.
 constexpr std::size_t kFlushSize = 1 << 20;
 
-std::string OpenFailureText(const std::filesystem::path& log, int code) {
-    const std::string name = Utf8FromPath(log);
-    switch (code) {
-    case RecordLibrary::kMasterMissing:
-        return "ログ " + name + " のマスターファイル（.mst）を開けません。";
-    case RecordLibrary::kLogMissing:
-        return "ログファイル " + name + " が見つからないか、読めません。";
-    case RecordLibrary::kLogInvalid:
-        return "ログファイル " + name + " は Hamlog のログではないか、壊れています。";
-    default:
-        return "ログファイル " + name + " を開けません（コード " + std::to_string(code) + "）。";
-    }
-}
-
 // Buffers one output file and reports the first write failure.
 class OutputBuffer {
 public:
-    bool open(const std::filesystem::path& target) { return m_file.open(target); }
+    bool open(const std::filesystem::path& target) { return m_file.open(target, "出力ファイル"); }
     std::string& text() { return m_text; }
     bool flushIfFull() { return m_text.size() < kFlushSize || flush(); }
     bool flush() {
@@ -47,7 +37,9 @@ public:
         m_text.clear();
         return written;
     }
-    bool commit() { return flush() && m_file.commit(); }
+    /// Writes what is left and makes the temporary file ready to be put in place.
+    bool finish() { return flush() && m_file.finish(); }
+    AtomicFile& file() { return m_file; }
     const std::string& errorString() const { return m_file.errorString(); }
 
 private:
@@ -102,45 +94,80 @@ void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields) 
     out += "\r\n";
 }
 
+namespace {
+
+RunResult Failure(RunFailure failure, std::string error) {
+    RunResult result;
+    result.failure = failure;
+    result.error = std::move(error);
+    return result;
+}
+
+std::string RecordReadFailure(const std::string& log, std::int64_t number) {
+    return "ログファイル " + log + " のレコード " + std::to_string(number) +
+           " を読めません（ログが壊れているか、実行中にログが短くなりました）。";
+}
+
+} // namespace
+
 RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
                         RunObserver* observer) {
-    RunResult result;
     if (TrimBlanks(settings.set_outcsv_dir).empty()) {
-        result.error = "出力ファイル（CSV）が指定されていません。";
-        return result;
+        return Failure(RunFailure::Refused, "出力ファイル（CSV）が指定されていません。");
     }
     if (TrimBlanks(settings.set_hdb_dir).empty()) {
-        result.error = "入力ファイル（Hamlog のログ）が指定されていません。";
-        return result;
+        return Failure(RunFailure::Refused, "入力ファイル（Hamlog のログ）が指定されていません。");
     }
+    if (auto problem = CheckJobPaths(settings, input.programFolder)) {
+        return Failure(RunFailure::Refused, std::move(*problem));
+    }
+    RunResult result;
     result.csvPath = PathFromUtf8(settings.set_outcsv_dir);
     const std::filesystem::path logPath = PathFromUtf8(settings.set_hdb_dir);
     const bool withAdif = settings.adif_out == "1";
     if (withAdif) {
         result.adifPath = AdifPathFor(result.csvPath);
-        if (result.adifPath == result.csvPath) {
-            result.error = "CSV ファイル " + settings.set_outcsv_dir + " と ADIF ファイルの名前が同じです。";
-            return result;
+    }
+
+    // From here to the final save no other run of the job may start, or two runs could both export and save.
+    JobLock ownLock;
+    if (input.lock == nullptr || !input.lock->held()) {
+        std::string reason;
+        if (!ownLock.acquire(input.programFolder, input.job, options.lockWait, reason)) {
+            return Failure(ownLock.busy() ? RunFailure::Busy : RunFailure::Failed, reason);
         }
     }
+    const std::filesystem::path settingsFile = JobSettingsPath(input.programFolder, input.job);
+    if (input.rangeMode == RangeMode::NewAdditions) {
+        // The plan was made from the bookkeeping loaded with `settings`; a run that finished since has moved it.
+        JobSettings stored;
+        LoadJobSettings(input.programFolder, input.job, stored, false);
+        if (ValToRecordNumber(stored.last_end_rec_no) != ValToRecordNumber(settings.last_end_rec_no)) {
+            return Failure(RunFailure::Outdated,
+                           "JOB " + std::to_string(input.job) + " はほかで実行され、前回の出力最終番号が " +
+                               settings.last_end_rec_no + " から " + stored.last_end_rec_no +
+                               " に変わりました。JOB を選び直してから実行してください（何も変更していません）。");
+        }
+    }
+    // What a killed run of this job left behind goes now, before this run makes its own temporary files.
+    AtomicFile::removeLeftovers(result.csvPath);
+    AtomicFile::removeLeftovers(AdifPathFor(result.csvPath));
+    AtomicFile::removeLeftovers(settingsFile);
 
     OutputBuffer csv;
     if (!csv.open(result.csvPath)) {
-        result.error = csv.errorString();
-        return result;
+        return Failure(RunFailure::Failed, csv.errorString());
     }
     const int openCode = library.open(logPath);
     if (openCode != 0) {
         library.close();
-        result.error = OpenFailureText(logPath, openCode);
-        return result;
+        return Failure(RunFailure::Failed, LogOpenFailureText(logPath, openCode));
     }
     OutputBuffer adif;
     if (withAdif) {
         if (!adif.open(result.adifPath)) {
             library.close();
-            result.error = adif.errorString();
-            return result;
+            return Failure(RunFailure::Failed, adif.errorString());
         }
         adif.text() = AdifHeader(options.versionText);
     }
@@ -156,9 +183,11 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
 
     std::array<std::string, 16> fields;
     std::int64_t progress = 0;
-    bool written = true;
-    for (std::int64_t i = range.first; i <= range.last && written; ++i) {
-        library.read(static_cast<std::int32_t>(i));
+    for (std::int64_t i = range.first; i <= range.last; ++i) {
+        if (!library.read(static_cast<std::int32_t>(i))) {
+            library.close();
+            return Failure(RunFailure::Failed, RecordReadFailure(settings.set_hdb_dir, i));
+        }
         bool take = true;
         if (input.rangeMode == RangeMode::DateRange) {
             const std::string date = library.field(2);
@@ -174,12 +203,16 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             library.fields(fields);
             AppendCsvLine(csv.text(), fields);
             ++result.output_count;
-            written = csv.flushIfFull();
+            bool written = csv.flushIfFull();
             if (withAdif) {
                 if (!write_adif(adif.text(), fields, options.modeTable) && input.rangeMode != RangeMode::DateRange) {
                     ++result.invalidDateRecords;
                 }
                 written = written && adif.flushIfFull();
+            }
+            if (!written) {
+                library.close();
+                return Failure(RunFailure::Failed, !csv.errorString().empty() ? csv.errorString() : adif.errorString());
             }
         }
         if (observer != nullptr) {
@@ -188,63 +221,65 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         ++progress;
     }
 
-    // The last-QSO signature always describes the record at the new last_end_rec_no, the log's last record.
+    // The last-QSO signature always describes the record at the new last_end_rec_no, the log's last record. It is
+    // kept as the record's bytes, so that what the file stores is what the changed-log check builds again.
     std::string signature;
-    if (input.rangeMode == RangeMode::NewAdditions && options.storeSignature && written) {
-        library.read(input.record_count);
+    const bool storeSignature = input.rangeMode == RangeMode::NewAdditions && options.storeSignature;
+    if (storeSignature && input.record_count >= 1) {
+        if (!library.read(input.record_count)) {
+            library.close();
+            return Failure(RunFailure::Failed, RecordReadFailure(settings.set_hdb_dir, input.record_count));
+        }
         library.fields(fields);
-        signature = Cp932Codec::decodeLossy(LastQsoSignature(fields));
+        signature = StoredLastQsoSignature(fields);
     }
     library.close();
 
-    if (!written) {
-        result.error = !csv.errorString().empty() ? csv.errorString() : adif.errorString();
-        return result;
+    if (!csv.finish()) {
+        return Failure(RunFailure::Failed, csv.errorString());
     }
-    if (!csv.commit()) {
-        result.error = csv.errorString();
-        return result;
-    }
-    if (withAdif && !adif.commit()) {
-        result.error = adif.errorString();
-        return result;
-    }
-    if (observer != nullptr) {
-        observer->outputCounted(result.output_count);
+    if (withAdif && !adif.finish()) {
+        return Failure(RunFailure::Failed, adif.errorString());
     }
 
+    // The bookkeeping's new settings file is made ready before any output is put in place, and the files go in
+    // together: outputs first, then the settings file. A file that cannot be replaced stops all of them.
+    JobSettings after = settings;
+    AtomicFile settingsReady;
     if (input.rangeMode == RangeMode::NewAdditions) {
-        // The outputs are in place; only now may the bookkeeping move past the records they hold.
-        const JobSettings before = settings;
-        if (options.storeSignature) {
-            settings.select_flag_new_add_last_QSO_data = signature;
+        if (storeSignature) {
+            after.select_flag_new_add_last_QSO_data = Cp932Codec::decodeLossy(signature);
         }
-        settings.last_start_rec_no = input.new_start_rec_no;
-        settings.last_end_rec_no = std::to_string(input.record_count);
+        after.last_start_rec_no = input.new_start_rec_no;
+        after.last_end_rec_no = std::to_string(input.record_count);
         std::string error;
-        const bool saved = options.saveAllKeys
-                               ? SaveJobSettings(input.programFolder, input.job, settings, options.versionText, &error)
-                               : SaveRunBookkeeping(input.programFolder, input.job, settings, &error);
-        if (!saved) {
-            settings = before;
-            result.error = "出力は書き込みましたが、" + error;
-            return result;
+        if (!PrepareJobSettingsSave(input.programFolder, input.job, after, options.versionText, options.saveAllKeys,
+                                    storeSignature ? &signature : nullptr, settingsReady, &error)) {
+            return Failure(RunFailure::Failed, error);
         }
+    }
+    std::vector<AtomicFile*> files = {&csv.file()};
+    if (withAdif) {
+        files.push_back(&adif.file());
+    }
+    if (settingsReady.isReady()) {
+        files.push_back(&settingsReady);
+    }
+    std::string error;
+    if (!AtomicFile::commitTogether(
+            files, options.replaceSteps != nullptr ? *options.replaceSteps : ReplaceSteps::system(), error)) {
+        return Failure(RunFailure::Failed, error);
+    }
+    settings = after;
+    if (observer != nullptr) {
+        observer->outputCounted(result.output_count);
     }
     result.ok = true;
     return result;
 }
 
 std::string read_hdb_set_Num_sub(RecordLibrary& library, const JobSettings& settings) {
-    std::string signature;
-    if (library.open(PathFromUtf8(settings.set_hdb_dir)) == 0) {
-        std::array<std::string, 16> fields;
-        library.read(ValToRecordNumber(settings.last_end_rec_no));
-        library.fields(fields);
-        signature = Cp932Codec::decodeLossy(LastQsoSignature(fields));
-    }
-    library.close();
-    return signature;
+    return CheckLastQso(library, settings).current;
 }
 
 } // namespace zentu

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "convert/JobLock.h"
 #include "convert/RangeMode.h"
 #include "settings/JobSettings.h"
 
@@ -13,6 +15,7 @@ namespace zentu {
 
 class ModeTable;
 class RecordLibrary;
+class ReplaceSteps;
 
 /// What a run reports while it works; each program implements it with its own widgets (or text output).
 class RunObserver {
@@ -32,6 +35,11 @@ struct RunOptions {
     const ModeTable* modeTable = nullptr;         ///< mode table for ADIF modes; none for the auto-run program
     bool storeSignature = true;                   ///< mode 4: store the last-QSO signature
     bool saveAllKeys = true;                      ///< mode 4: save all keys (false: only the two record numbers)
+    /// How long the run waits for another run of the same job that holds the job's lock (when it takes the lock
+    /// itself, RunInput::lock).
+    std::chrono::milliseconds lockWait = kJobLockWait;
+    /// The file-system steps that put the files in place (the system's when null; tests make one fail).
+    ReplaceSteps* replaceSteps = nullptr;
 };
 
 /// Everything a run needs besides the record library (JobPlan::runInput makes it).
@@ -41,11 +49,23 @@ struct RunInput {
     RangeMode rangeMode = RangeMode::All;
     std::int32_t record_count = 0;
     std::string new_start_rec_no;
+    /// The job's lock when the caller took it before counting (zentu_cli); the run takes it itself when null.
+    const JobLock* lock = nullptr;
+};
+
+/// Why a run did not finish.
+enum class RunFailure {
+    None,     ///< the run finished
+    Refused,  ///< the settings cannot be run as they stand (a path, or outputs that would replace another file)
+    Busy,     ///< another run of the job held its lock; nothing was changed
+    Outdated, ///< another run of the job moved its bookkeeping since the job was planned; nothing was changed
+    Failed,   ///< reading or writing failed; nothing was changed
 };
 
 /// How a run ended.
 struct RunResult {
-    bool ok = false;   ///< the outputs were written and put in place
+    bool ok = false; ///< the outputs were written and put in place
+    RunFailure failure = RunFailure::None;
     std::string error; ///< why not (Japanese, naming the file and the reason)
     std::int64_t output_count = 0;
     std::int64_t invalidDateRecords = 0; ///< records whose date or time is not a valid date-time
@@ -71,9 +91,16 @@ bool SplitPath(const std::string& path, SplitPathParts& parts);
 void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields);
 
 /// The conversion run: reads the job's range of records through the record library, writes the CSV file
-/// and (adif_out "1") the ADIF file, both first to temporary files beside their targets and put in place
-/// only when everything succeeded, and in mode 4 stores the bookkeeping in the job's settings file
-/// (and `settings`). On failure the previous output files and the bookkeeping stay as they were.
+/// and (adif_out "1") the ADIF file, both first to temporary files beside their targets, and in mode 4 prepares
+/// the bookkeeping of the job's settings file the same way; then puts the two or three files in place together
+/// (AtomicFile::commitTogether), and updates `settings`. On failure, wherever it happens, the previous output
+/// files and the bookkeeping stay as they were and no temporary file is left.
+///
+/// Before it writes anything the run holds the job's lock (JobLock: taken here unless `input.lock` holds it),
+/// refuses paths that cannot be used or outputs that would replace the log or a program file (CheckJobPaths),
+/// refuses in mode 4 when another run moved the bookkeeping in the job's file since `settings` was loaded, and
+/// removes the temporary files a killed run of the job left beside its outputs. A record that cannot be read
+/// (the log shrank or is damaged) fails the run.
 RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
                         RunObserver* observer);
 

@@ -1,14 +1,20 @@
 #include "convert/JobPlan.h"
 
+#include "convert/JobFiles.h"
 #include "convert/JobSummary.h"
 #include "convert/JobTexts.h"
+#include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobSettings.h"
+#include "text/Cp932Codec.h"
 #include "text/NumberText.h"
+#include "text/TextHelpers.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 
 namespace zentu {
 
@@ -72,19 +78,41 @@ RunInput JobPlan::runInput(const std::filesystem::path& programFolder, int job) 
 }
 
 JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options) {
-    const std::int32_t record_count = library.countRecords(PathFromUtf8(settings.set_hdb_dir));
-    if (record_count < 0) {
-        JobPlan plan;
-        plan.refusal = PlanRefusal::LogUnreadable;
-        plan.reason = "ログファイル " + settings.set_hdb_dir + " を読めません。";
-        return plan;
+    JobPlan refused;
+    if (auto problem = CheckPathSetting(settings.set_hdb_dir, "ログファイル")) {
+        refused.refusal = PlanRefusal::BadPaths;
+        refused.reason = std::move(*problem);
+        return refused;
     }
-    return PlanJobForCount(settings, record_count, options);
+    if (auto problem = CheckPathSetting(settings.set_outcsv_dir, "出力ファイル")) {
+        refused.refusal = PlanRefusal::BadPaths;
+        refused.reason = std::move(*problem);
+        return refused;
+    }
+    // Opening for reading looks at the master file too, which counting does not: a log that cannot be opened is
+    // told with its cause before anything else is decided (a missing master file is no changed log).
+    const std::filesystem::path log = PathFromUtf8(settings.set_hdb_dir);
+    const int openCode = library.checkOpen(log);
+    const std::int32_t record_count = openCode == 0 ? library.countRecords(log) : -1;
+    if (record_count < 0) {
+        refused.refusal = PlanRefusal::LogUnreadable;
+        refused.reason = LogOpenFailureText(log, openCode != 0 ? openCode : RecordLibrary::kLogInvalid);
+        return refused;
+    }
+    JobPlan plan = PlanJobForCount(settings, record_count, options);
+    if (plan.stands()) {
+        if (auto problem = CheckJobPaths(settings, options.programFolder)) {
+            plan.refusal = PlanRefusal::BadPaths;
+            plan.reason = std::move(*problem);
+        }
+    }
+    return plan;
 }
 
 JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const PlanOptions& options) {
     JobPlan plan;
     plan.record_count = record_count;
+    plan.counted = true;
     if (options.completeBlankSettings) {
         CompleteBlankSettings(settings, record_count);
     }
@@ -99,11 +127,127 @@ JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const 
     plan.noNewRecords = summary.noNewRecords;
     plan.summary = summary.text;
     plan.range = RecordRangeFor(settings, plan.mode, record_count, plan.new_start_rec_no);
+    if (auto problem = CheckRangeSettings(settings, plan.mode)) {
+        plan.refusal = PlanRefusal::BadRange;
+        plan.reason = std::move(*problem);
+        plan.noNewRecords = false;
+        return plan;
+    }
+    if (plan.mode == RangeMode::NewAdditions && record_count < ValToRecordNumber(settings.last_end_rec_no)) {
+        // Fewer records than the previous run ended at: contacts were deleted, so "nothing new" would hide the
+        // contacts added since.
+        plan.logShorterThanLastRun = true;
+        plan.noNewRecords = false;
+    }
     return plan;
 }
 
+namespace {
+
+/// A whole number from `minimum` to the largest record number, read strictly (blanks around it allowed).
+std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t minimum) {
+    const std::optional<double> value = ParseDecimalNumber(text);
+    if (!value || *value != std::floor(*value) || *value < static_cast<double>(minimum) ||
+        *value > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(*value);
+}
+
+/// A calendar date of eight digits yyyymmdd (blanks around it allowed), as a number.
+std::optional<std::int64_t> CalendarDate(std::string_view text) {
+    text = TrimBlanks(text);
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const int year = std::stoi(std::string(text.substr(0, 4)));
+    const int month = std::stoi(std::string(text.substr(4, 2)));
+    const int day = std::stoi(std::string(text.substr(6, 2)));
+    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+        (month == 2 && day == 29 && !leap)) {
+        return std::nullopt;
+    }
+    return std::stoll(std::string(text));
+}
+
+std::string Setting(std::string_view title, std::string_view key, std::string_view value) {
+    return std::string(title) + " " + std::string(key) + " の値「" + std::string(value) + "」";
+}
+
+} // namespace
+
+std::optional<std::string> CheckRangeSettings(const JobSettings& s, RangeMode mode) {
+    switch (mode) {
+    case RangeMode::All:
+        return std::nullopt;
+    case RangeMode::DateRange: {
+        const auto start = CalendarDate(s.set_start_date);
+        if (!start) {
+            return "範囲設定の" + Setting("開始日", "set_start_date", s.set_start_date) +
+                   "は日付（年月日の 8 桁）ではありません。";
+        }
+        const auto end = CalendarDate(s.set_end_date);
+        if (!end) {
+            return "範囲設定の" + Setting("終了日", "set_end_date", s.set_end_date) +
+                   "は日付（年月日の 8 桁）ではありません。";
+        }
+        if (*start > *end) {
+            return "範囲設定の開始日 set_start_date「" + s.set_start_date + "」が終了日 set_end_date「" +
+                   s.set_end_date + "」より後です。";
+        }
+        return std::nullopt;
+    }
+    case RangeMode::RecordNumbers: {
+        const auto start = WholeNumber(s.set_start_rec_no, 0);
+        if (!start) {
+            return "範囲設定の" + Setting("開始番号", "set_start_rec_no", s.set_start_rec_no) +
+                   "はレコード番号ではありません。";
+        }
+        if (s.set_anytime_last == "1") {
+            return std::nullopt;
+        }
+        const auto end = WholeNumber(s.set_end_rec_no, 0);
+        if (!end) {
+            return "範囲設定の" + Setting("終了番号", "set_end_rec_no", s.set_end_rec_no) +
+                   "はレコード番号ではありません。";
+        }
+        if (*start > *end) {
+            return "範囲設定の開始番号 set_start_rec_no「" + s.set_start_rec_no + "」が終了番号 set_end_rec_no「" +
+                   s.set_end_rec_no + "」より大きくなっています。";
+        }
+        return std::nullopt;
+    }
+    case RangeMode::LastN:
+        if (!WholeNumber(s.set_rec_hani, 1)) {
+            return "範囲設定の" + Setting("レコード数", "set_rec_hani", s.set_rec_hani) +
+                   "は 1 以上の整数ではありません。";
+        }
+        return std::nullopt;
+    case RangeMode::NewAdditions:
+        if (!TrimBlanks(s.last_end_rec_no).empty() && !WholeNumber(s.last_end_rec_no, 0)) {
+            return Setting("前回の出力最終番号", "last_end_rec_no", s.last_end_rec_no) +
+                   "はレコード番号ではありません。";
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings) {
-    return LastQsoCheck{settings.select_flag_new_add_last_QSO_data, read_hdb_set_Num_sub(library, settings)};
+    LastQsoCheck check;
+    check.stored = settings.select_flag_new_add_last_QSO_data;
+    const std::int32_t lastEnd = ValToRecordNumber(settings.last_end_rec_no);
+    if (library.open(PathFromUtf8(settings.set_hdb_dir)) == 0) {
+        std::array<std::string, 16> fields;
+        // A previous run that ended at record 1 or later expects a record there.
+        check.recordMissing = !library.read(lastEnd) && lastEnd >= 1;
+        library.fields(fields);
+        check.current = Cp932Codec::decodeLossy(StoredLastQsoSignature(fields));
+    }
+    library.close();
+    return check;
 }
 
 } // namespace zentu

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,10 @@ RecordRange RecordRangeFor(const JobSettings& settings, RangeMode mode, std::int
 /// Why a job cannot be planned.
 enum class PlanRefusal {
     None,          ///< the plan stands
-    LogUnreadable, ///< the log cannot be counted
+    LogUnreadable, ///< the log (or its master file) cannot be opened or counted
     RangeNotSet,   ///< select_flag names no range mode (the range was never saved)
+    BadPaths,      ///< a path cannot be used, or an output would replace the log or a file of the program folder
+    BadRange,      ///< a range setting cannot describe a range (not a date, start after end, not a record number)
 };
 
 /// How each program prepares a job before it runs.
@@ -41,6 +44,8 @@ struct PlanOptions {
     /// Fill blank settings the way the interactive program's summary does (dates, record numbers, bookkeeping).
     /// The auto-run program takes the settings as they stand.
     bool completeBlankSettings = true;
+    /// The program folder, whose files the outputs must not replace (none checked when empty).
+    std::filesystem::path programFolder;
 };
 
 /// What a run of a job will do, decided from its settings and its log before anything is written. Every program
@@ -50,10 +55,15 @@ struct JobPlan {
     std::string reason;              ///< why not, in Japanese (empty when the plan stands)
     RangeMode mode = RangeMode::All; ///< meaningful when the plan stands
     std::int32_t record_count = 0;   ///< records in the log when the plan was made
+    bool counted = false;            ///< the log was counted (a refusal may come before)
     std::string new_start_rec_no;    ///< new additions: the record after the previous run's last one
     RecordRange range;               ///< the records the run reads
     bool noNewRecords = false;       ///< new additions: nothing was added since the previous run
-    std::string summary;             ///< the summary line "出力データ ： ..." (UTF-8)
+    /// New additions: the log holds fewer records than the previous run ended at (contacts were deleted), a
+    /// changed log like any other: the interactive program warns, zentu_cli stops (unless forced), the auto-run
+    /// program does not run.
+    bool logShorterThanLastRun = false;
+    std::string summary; ///< the summary line "出力データ ： ..." (UTF-8)
 
     bool stands() const { return refusal == PlanRefusal::None; }
     /// The plan stands and there is something to do.
@@ -62,19 +72,31 @@ struct JobPlan {
     RunInput runInput(const std::filesystem::path& programFolder, int job) const;
 };
 
-/// Counts the log the settings name and plans the job against that count. With `completeBlankSettings` the blank
-/// settings are filled in `settings` first (they reach the job's file only with its next save).
+/// Checks the job's paths, opens the log the settings name (with its master file) and counts it, and plans the
+/// job against that count. With `completeBlankSettings` the blank settings are filled in `settings` first (they
+/// reach the job's file only with its next save). Refusals, in this order: a path that cannot be used (BadPaths),
+/// a log that cannot be opened (LogUnreadable, with its cause), outputs that would replace the log or a program
+/// file (BadPaths), then those of PlanJobForCount.
 JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
 
-/// Plans the job against a count the caller already has.
+/// Plans the job against a count the caller already has: refuses a job without a range (RangeNotSet) or with a
+/// range setting that describes no range (BadRange, CheckRangeSettings). The paths are not looked at.
 JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const PlanOptions& options = {});
+
+/// Why the range settings of `mode` cannot describe a range, naming the setting and its value (for the range
+/// dialog's Save as well), or nothing: mode 1 needs two calendar dates yyyymmdd, the start not after the end;
+/// mode 2 whole record numbers, the start not after the end (the end is not looked at when the range runs to the
+/// newest record); mode 3 a whole number of records of at least 1; mode 4 a last_end_rec_no that is a whole
+/// record number (blank counts as 0).
+std::optional<std::string> CheckRangeSettings(const JobSettings& settings, RangeMode mode);
 
 /// The last-QSO signatures of a new-additions job: the one its previous run stored, and the one of the record now at
 /// last_end_rec_no. They differ when contacts were deleted, inserted or sorted since.
 struct LastQsoCheck {
     std::string stored;
     std::string current;
-    bool changed() const { return current != stored; }
+    bool recordMissing = false; ///< the log holds no record at last_end_rec_no (it has fewer records now)
+    bool changed() const { return recordMissing || current != stored; }
 };
 
 /// Reads the record at last_end_rec_no and pairs its signature with the stored one.

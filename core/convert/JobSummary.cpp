@@ -93,4 +93,14 @@ std::string LastQsoSignature(const std::array<std::string, 16>& fields) {
     return fields[0] + "_" + fields[1] + "_" + fields[2] + "_" + fields[5] + "_" + fields[6] + "_" + fields[7];
 }
 
+std::string StoredLastQsoSignature(const std::array<std::string, 16>& rawFields) {
+    std::string signature = LastQsoSignature(rawFields);
+    for (char& c : signature) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return StoredBytesAsLoaded(signature);
+}
+
 } // namespace zentu

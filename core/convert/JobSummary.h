@@ -31,4 +31,10 @@ void CompleteBlankSettings(JobSettings& settings, std::int32_t record_count);
 /// The last-QSO signature of a record: fields 1, 2, 3, 6, 7 and 8 joined with "_" (index 0 = field 1).
 std::string LastQsoSignature(const std::array<std::string, 16>& fields);
 
+/// The signature as the settings file stores it, from the record's bytes as the library delivered them (CP932):
+/// line breaks become spaces (a value is one line), and it is cut the way the file's value is read back
+/// (StoredBytesAsLoaded). A run stores exactly these bytes and the changed-log check builds the same from the
+/// record now at last_end_rec_no, so both sides compare alike whatever bytes the record holds.
+std::string StoredLastQsoSignature(const std::array<std::string, 16>& rawFields);
+
 } // namespace zentu

@@ -1,24 +1,16 @@
 #include "convert/ModeTable.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "platform/NativeFile.h"
 #include "text/ListInputReader.h"
 #include "text/TextHelpers.h"
 
 namespace zentu {
 
 bool ModeTable::load(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
+    // A folder or a named pipe in place of the table is not read (and a pipe is never waited on).
+    std::string bytes;
+    int error = 0;
+    if (ReadRegularFile(file, bytes, error) != FileReadOutcome::Read) {
         return false;
     }
     loadFromBytes(bytes);

@@ -1,5 +1,6 @@
 #include "hamlog/RecordLibrary.h"
 
+#include "hamlog/LogFiles.h"
 #include "platform/ProgramPaths.h"
 #include "platform/SharedLibrary.h"
 
@@ -77,14 +78,17 @@ bool LoadFromSearchPath(SharedLibrary& library, const std::string& fileName, con
     candidates.push_back(ExecutableFolder() / fileName);
     candidates.push_back(fileName);
 
-    std::string lastReason;
+    std::string firstReason;
     for (const auto& candidate : candidates) {
         if (library.open(candidate)) {
             return true;
         }
-        lastReason = library.errorString();
+        if (firstReason.empty()) {
+            firstReason = library.errorString();
+        }
     }
-    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason + "）。";
+    // The reason told is that of the first place looked at: the program folder, where the library belongs.
+    error = "記録ライブラリ " + Utf8FromPath(candidates.front()) + " を読み込めません（" + firstReason + "）。";
     return false;
 }
 
@@ -138,6 +142,9 @@ std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const
     if (!isLoaded()) {
         return -1;
     }
+    if (CheckLogFileKinds(log) != 0) {
+        return -1;
+    }
     alignas(16) unsigned char handle[HAMLOG_DBF_HANDLE_SIZE] = {};
     const std::string path = NativePathBytes(log);
     if (m_impl->dbfOpen(path.c_str(), handle) != 0) {
@@ -148,20 +155,35 @@ std::int32_t RecordLibrary::countRecords(const std::filesystem::path& log) const
     return count;
 }
 
+int RecordLibrary::checkOpen(const std::filesystem::path& log) const {
+    if (!isLoaded()) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    if (const int kind = CheckLogFileKinds(log); kind != 0) {
+        return kind;
+    }
+    alignas(16) unsigned char record[HAMLOG_RECORD_SIZE] = {};
+    const std::string path = NativePathBytes(log);
+    const int code = m_impl->hamlogOpen(0, record, path.c_str(), 0);
+    m_impl->hamlogClose(record, 0);
+    return code;
+}
+
 int RecordLibrary::open(const std::filesystem::path& log) {
     if (!isLoaded()) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     close();
+    if (const int kind = CheckLogFileKinds(log); kind != 0) {
+        return kind;
+    }
     const std::string path = NativePathBytes(log);
     m_impl->recordInUse = true;
     return m_impl->hamlogOpen(0, m_impl->record, path.c_str(), 0);
 }
 
-void RecordLibrary::read(std::int32_t number) {
-    if (m_impl->recordInUse) {
-        m_impl->thwRead(m_impl->record, number, 2);
-    }
+bool RecordLibrary::read(std::int32_t number) {
+    return m_impl->recordInUse && m_impl->thwRead(m_impl->record, number, 2) == 0;
 }
 
 std::string RecordLibrary::field(int field) {

@@ -38,12 +38,19 @@ public:
     int version() const;
 
     /// Counts the records of a log (dbf_open, dbf_rcount, dbf_close). Returns -1 when the log cannot be opened.
+    /// A log that is not a regular file (a named pipe ...) is never handed to the library (CheckLogFileKinds).
     std::int32_t countRecords(const std::filesystem::path& log) const;
 
-    /// HamlogOpen; returns its code (0 = open, 42 = master file missing, other = not open).
+    /// Opens the log for reading and closes it again, in a record area of its own: the result open() would give
+    /// now (the master file is looked at too, which counting does not do).
+    int checkOpen(const std::filesystem::path& log) const;
+
+    /// HamlogOpen; returns its code (0 = open, 42 = master file missing, other = not open). A log or master file
+    /// that is not a regular file is refused before the library sees it (kLogMissing, kMasterMissing).
     int open(const std::filesystem::path& log);
-    /// THW_read: makes record `number` the loaded record.
-    void read(std::int32_t number);
+    /// THW_read: makes record `number` the loaded record. False when the library could not load it (a number
+    /// outside the log, or a record that can no longer be read); the loaded record is then empty.
+    bool read(std::int32_t number);
     /// ThwString of field 1 to 16 of the loaded record, cut at NUL, bytes as delivered.
     std::string field(int field);
     /// Fills all sixteen fields of the loaded record (index 0 = field 1).

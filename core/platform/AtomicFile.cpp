@@ -3,14 +3,20 @@
 #include "platform/ErrorText.h"
 #include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
+#include "platform/TemporaryFiles.h"
 
 #include <cerrno>
 #include <random>
 #include <system_error>
+#include <vector>
 
 namespace zentu {
 
 namespace {
+
+constexpr std::string_view kMarker = ".zentu-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::string_view kAsideSuffix = ".old";
 
 // A symbolic link is followed, so the link stays and the file it points to gets the new content.
 std::filesystem::path ReplaceTarget(const std::filesystem::path& file) {
@@ -24,55 +30,133 @@ std::filesystem::path ReplaceTarget(const std::filesystem::path& file) {
     return file;
 }
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
+/// ".NAME.zentu-" for the file NAME: the start of every temporary name of that file.
+std::filesystem::path::string_type NamePrefix(const std::filesystem::path& target) {
+    std::filesystem::path prefix = ".";
+    prefix += target.filename().native();
+    prefix += std::string(kMarker);
+    return prefix.native();
+}
+
+/// Beside the target: ".NAME.zentu-PID-NUMBER" and the suffix.
+std::filesystem::path HelperNameFor(const std::filesystem::path& target, std::string_view suffix) {
     thread_local std::mt19937_64 random{std::random_device{}()};
-    std::filesystem::path name = ".";
-    name += target.filename().native();
-    name += "." + std::to_string(random() % 1000000000ULL) + ".tmp";
+    std::filesystem::path name = NamePrefix(target);
+    name += std::to_string(CurrentProcessId()) + "-" + std::to_string(random() % 1000000000ULL) + std::string(suffix);
     return target.parent_path() / name;
 }
 
+/// The process id in a name that follows the prefix as "PID-NUMBER.tmp" or "PID-NUMBER.old", or 0 when the
+/// rest of the name is anything else.
+template <typename Text> unsigned long HelperOwner(const Text& rest) {
+    std::size_t pos = 0;
+    unsigned long pid = 0;
+    const auto digitsFrom = [&rest](std::size_t& at, unsigned long* value) {
+        const std::size_t start = at;
+        while (at < rest.size() && rest[at] >= '0' && rest[at] <= '9' && at - start < 10) {
+            if (value != nullptr) {
+                *value = *value * 10 + static_cast<unsigned long>(rest[at] - '0');
+            }
+            ++at;
+        }
+        return at > start;
+    };
+    if (!digitsFrom(pos, &pid) || pos >= rest.size() || rest[pos] != '-') {
+        return 0;
+    }
+    ++pos;
+    if (!digitsFrom(pos, nullptr) || rest.size() - pos != 4) {
+        return 0;
+    }
+    const auto suffixIs = [&](std::string_view suffix) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (rest[pos + i] != static_cast<typename Text::value_type>(suffix[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return suffixIs(kTemporarySuffix) || suffixIs(kAsideSuffix) ? pid : 0;
+}
+
+std::string FileText(std::string_view role, const std::filesystem::path& file) {
+    return std::string(role) + " " + Utf8FromPath(file);
+}
+
+/// What one file of a group commit did, so that it can be undone.
+struct Replacement {
+    std::filesystem::path aside; ///< the previous content, kept; empty when there was no previous file
+    bool renamed = false;
+};
+
+void Undo(const AtomicFile& file, const Replacement& done, std::string& error) {
+    std::error_code ignored;
+    int reason = 0;
+    if (!done.aside.empty()) {
+        if (!RenameOver(done.aside, file.replaced(), reason)) {
+            error += "ファイル " + Utf8FromPath(file.target()) + " を元に戻せませんでした（" + SystemReason(reason) +
+                     "）。前の内容は " + Utf8FromPath(done.aside) + " にあります。";
+        }
+    } else if (done.renamed) {
+        std::filesystem::remove(file.replaced(), ignored);
+    }
+}
+
 } // namespace
+
+bool ReplaceSteps::renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& error) {
+    return RenameOver(from, to, error);
+}
+
+bool ReplaceSteps::keepAside(const std::filesystem::path& file, const std::filesystem::path& aside, int& error) {
+    return KeepAside(file, aside, error);
+}
+
+ReplaceSteps& ReplaceSteps::system() {
+    static ReplaceSteps steps;
+    return steps;
+}
 
 AtomicFile::~AtomicFile() {
     discard();
 }
 
-bool AtomicFile::fail(const std::string& what) {
-    m_error = "ファイル " + Utf8FromPath(m_target) + " を" + what;
+bool AtomicFile::fail(std::string_view doing, const std::string& cause) {
+    m_error = FileText(m_role, m_target) + " " + std::string(doing) + "（" + cause + "）。";
     discard();
     return false;
 }
 
-bool AtomicFile::open(const std::filesystem::path& target) {
+bool AtomicFile::open(const std::filesystem::path& target, std::string_view role) {
     discard();
     m_error.clear();
     m_target = target;
+    m_role = role;
+    m_replaced = ReplaceTarget(target);
     if (target.filename().empty()) {
-        m_error = "出力ファイルの名前がありません（" + Utf8FromPath(target) + "）。";
+        m_error = FileText(m_role, target) + " にファイル名がありません。";
         return false;
     }
-    const std::filesystem::path replaced = ReplaceTarget(target);
-    std::error_code error;
-    if (std::filesystem::is_directory(replaced, error)) {
-        m_error = "ファイル " + Utf8FromPath(target) + " はフォルダーなので書き込めません。";
-        return false;
+    if (const auto problem = ReplaceProblem(m_replaced)) {
+        return fail("を書き込めません", std::string(CausePhrase(*problem)));
     }
     // The temporary file lies beside the target, so the rename stays within one file system.
+    int reason = 0;
     for (int attempt = 0; attempt < 20 && m_file == nullptr; ++attempt) {
-        m_temporary = TemporaryNameFor(replaced);
+        m_temporary = HelperNameFor(m_replaced, kTemporarySuffix);
         m_file = CreateNewCFile(m_temporary);
-        if (m_file == nullptr && errno != EEXIST) {
+        reason = m_file == nullptr ? LastSystemError() : 0;
+        if (m_file == nullptr && reason != EEXIST) {
             break;
         }
     }
     if (m_file == nullptr) {
-        const int reason = errno;
         m_temporary.clear();
-        return fail("作成できません（同じフォルダーに一時ファイルを作れません: " + SystemReason(reason) + "）。");
+        return fail("を書き込めません", SystemReason(reason));
     }
+    m_slot = RegisterTemporaryFile(m_temporary);
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 20);
-    TakeOverAttributes(m_file, replaced);
+    TakeOverAttributes(m_file, m_replaced);
     return true;
 }
 
@@ -81,29 +165,46 @@ bool AtomicFile::write(std::string_view bytes) {
         return false;
     }
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
-        return fail("書き込めません（" + SystemReason(errno) + "）。");
+        return fail("を書き込めません", SystemReason(errno));
     }
     return true;
 }
 
-bool AtomicFile::commit() {
+bool AtomicFile::finish() {
+    if (m_ready) {
+        return true;
+    }
     if (m_file == nullptr) {
         return false;
     }
     if (std::fflush(m_file) != 0 || !SyncCFile(m_file)) {
-        return fail("書き込めません（" + SystemReason(errno) + "）。");
+        return fail("を書き込めません", SystemReason(errno));
     }
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!closed) {
-        return fail("書き込めません（" + SystemReason(errno) + "）。");
+        return fail("を書き込めません", SystemReason(errno));
     }
-    std::string reason;
-    if (!RenameOver(m_temporary, ReplaceTarget(m_target), reason)) {
-        return fail("置き換えられません（" + reason + "）。");
-    }
-    m_temporary.clear();
+    m_ready = true;
     return true;
+}
+
+bool AtomicFile::commit(ReplaceSteps& steps) {
+    AtomicFile* const self[] = {this};
+    std::string error;
+    if (!commitTogether(self, steps, error)) {
+        m_error = error;
+        discard();
+        return false;
+    }
+    return true;
+}
+
+void AtomicFile::forgetTemporary() {
+    UnregisterTemporaryFile(m_slot);
+    m_slot = -1;
+    m_temporary.clear();
+    m_ready = false;
 }
 
 void AtomicFile::discard() {
@@ -114,17 +215,102 @@ void AtomicFile::discard() {
     if (!m_temporary.empty()) {
         std::error_code ignored;
         std::filesystem::remove(m_temporary, ignored);
-        m_temporary.clear();
     }
+    forgetTemporary();
 }
 
-bool AtomicFile::writeWhole(const std::filesystem::path& target, std::string_view bytes, std::string* error) {
+bool AtomicFile::writeWhole(const std::filesystem::path& target, std::string_view bytes, std::string* error,
+                            std::string_view role) {
     AtomicFile file;
-    if (file.open(target) && file.write(bytes) && file.commit()) {
+    if (file.open(target, role) && file.write(bytes) && file.commit()) {
         return true;
     }
     SetError(error, file.errorString());
     return false;
+}
+
+void AtomicFile::removeLeftovers(const std::filesystem::path& target) {
+    const std::filesystem::path replaced = ReplaceTarget(target);
+    if (replaced.filename().empty()) {
+        return;
+    }
+    const auto prefix = NamePrefix(replaced);
+    const std::filesystem::path folder = replaced.parent_path().empty() ? "." : replaced.parent_path();
+    std::error_code error;
+    std::vector<std::filesystem::path> stale;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const auto name = it->path().filename().native();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const unsigned long owner = HelperOwner(name.substr(prefix.size()));
+        if (owner != 0 && owner != CurrentProcessId() && !ProcessMayBeRunning(owner)) {
+            stale.push_back(it->path());
+        }
+    }
+    for (const auto& file : stale) {
+        std::filesystem::remove(file, error);
+    }
+}
+
+bool AtomicFile::commitTogether(std::span<AtomicFile* const> files, ReplaceSteps& steps, std::string& error) {
+    for (AtomicFile* file : files) {
+        if (!file->finish()) {
+            error = file->errorString();
+            return false;
+        }
+    }
+    // Every target is checked before the first one changes, so a target that cannot be replaced stops the
+    // group while all targets still hold their previous content.
+    for (const AtomicFile* file : files) {
+        if (const auto problem = ReplaceProblem(file->m_replaced)) {
+            error = FileText(file->m_role, file->m_target) + " を書き込めません（" +
+                    std::string(CausePhrase(*problem)) + "）。";
+            return false;
+        }
+    }
+
+    const EndRequestsHeld held;
+    std::vector<Replacement> done(files.size());
+    std::size_t index = 0;
+    int reason = 0;
+    for (; index < files.size(); ++index) {
+        AtomicFile& file = *files[index];
+        Replacement& step = done[index];
+        // The previous content is kept only where a later file could still fail and it would have to come back.
+        if (index + 1 < files.size() && KindOfPath(file.m_replaced) == PathKind::RegularFile) {
+            step.aside = HelperNameFor(file.m_replaced, kAsideSuffix);
+            if (!steps.keepAside(file.m_replaced, step.aside, reason)) {
+                step.aside.clear();
+                break;
+            }
+        }
+        if (!steps.renameOver(file.m_temporary, file.m_replaced, reason)) {
+            std::error_code ignored;
+            if (!step.aside.empty()) {
+                std::filesystem::remove(step.aside, ignored);
+            }
+            step = Replacement{};
+            break;
+        }
+        step.renamed = true;
+        file.forgetTemporary();
+    }
+    if (index < files.size()) {
+        const AtomicFile& failed = *files[index];
+        error = FileText(failed.m_role, failed.m_target) + " を書き込めません（" + SystemReason(reason) + "）。";
+        for (std::size_t undone = index; undone-- > 0;) {
+            Undo(*files[undone], done[undone], error);
+        }
+        return false;
+    }
+    std::error_code ignored;
+    for (const Replacement& step : done) {
+        if (!step.aside.empty()) {
+            std::filesystem::remove(step.aside, ignored);
+        }
+    }
+    return true;
 }
 
 } // namespace zentu

@@ -1,8 +1,28 @@
 #include "platform/ErrorText.h"
 
+#include <array>
 #include <cerrno>
 
 namespace zentu {
+
+namespace {
+
+constexpr std::array kErrnoCauses = {
+    ErrnoCause{ENOENT, FailureCause::FileMissing},       ErrnoCause{ENOTDIR, FailureCause::FileMissing},
+    ErrnoCause{EACCES, FailureCause::AccessDenied},      ErrnoCause{EPERM, FailureCause::AccessDenied},
+    ErrnoCause{ENOSPC, FailureCause::DiskFull},
+#ifdef EDQUOT
+    ErrnoCause{EDQUOT, FailureCause::DiskFull},
+#endif
+    ErrnoCause{EROFS, FailureCause::ReadOnlyFileSystem}, ErrnoCause{EISDIR, FailureCause::IsFolder},
+    ErrnoCause{ENAMETOOLONG, FailureCause::NameTooLong}, ErrnoCause{EBUSY, FailureCause::FileInUse},
+    ErrnoCause{ETXTBSY, FailureCause::FileInUse},        ErrnoCause{EAGAIN, FailureCause::FileInUse},
+#if defined(EWOULDBLOCK) && EWOULDBLOCK != EAGAIN
+    ErrnoCause{EWOULDBLOCK, FailureCause::FileInUse},
+#endif
+};
+
+} // namespace
 
 void SetError(std::string* error, std::string message) {
     if (error != nullptr) {
@@ -10,41 +30,55 @@ void SetError(std::string* error, std::string message) {
     }
 }
 
-std::string SystemReason(int error) {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return "アクセスが許可されていません";
-    case ENOENT:
+std::string_view CausePhrase(FailureCause cause) {
+    switch (cause) {
+    case FailureCause::FileMissing:
         return "ファイルまたはフォルダーがありません";
-    case ENOTDIR:
-        return "パスの途中がフォルダーではありません";
-    case EISDIR:
-        return "フォルダーです";
-    case ENOSPC:
-#if defined(EDQUOT)
-    case EDQUOT:
-#endif
+    case FailureCause::AccessDenied:
+        return "アクセスが許可されていません";
+    case FailureCause::DiskFull:
         return "ディスクの空き容量が足りません";
-    case EROFS:
-        return "読み取り専用の場所です";
-    case EBUSY:
-    case ETXTBSY:
+    case FailureCause::ReadOnlyFileSystem:
+        return "ディスクが読み取り専用です";
+    case FailureCause::ReadOnlyFile:
+        return "ファイルが読み取り専用になっています";
+    case FailureCause::IsFolder:
+        return "ファイルではなくフォルダーです";
+    case FailureCause::NameTooLong:
+        return "パスまたはファイル名が長すぎます";
+    case FailureCause::FileInUse:
         return "ほかのプログラムが使用中です";
-    case ENAMETOOLONG:
-        return "名前が長すぎます";
-    case EMFILE:
-    case ENFILE:
-        return "開いているファイルが多すぎます";
-    case EIO:
-        return "入出力エラーが起きました";
-    case EXDEV:
-        return "別のドライブには移せません";
-    case EFBIG:
-        return "ファイルが大きすぎます";
-    default:
-        return "システムエラー " + std::to_string(error);
+    case FailureCause::NotRegularFile:
+        return "通常のファイルではありません（名前付きパイプや装置など）";
+    case FailureCause::NotHamlogLog:
+        return "Hamlog のログではありません";
+    case FailureCause::LogDamaged:
+        return "ログが壊れています";
+    case FailureCause::Other:
+        break;
     }
+    return "原因の分からないエラーです";
+}
+
+std::span<const ErrnoCause> ErrnoCauseTable() {
+    return kErrnoCauses;
+}
+
+FailureCause CauseOfErrno(int error) {
+    for (const ErrnoCause& row : kErrnoCauses) {
+        if (row.error == error) {
+            return row.cause;
+        }
+    }
+    return FailureCause::Other;
+}
+
+std::string SystemReason(int error) {
+    const FailureCause cause = CauseOfErrno(error);
+    if (cause == FailureCause::Other) {
+        return std::string(CausePhrase(cause)) + "、エラー番号 " + std::to_string(error);
+    }
+    return std::string(CausePhrase(cause));
 }
 
 } // namespace zentu

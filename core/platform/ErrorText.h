@@ -1,14 +1,48 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace zentu {
 
 /// Hands `message` to a caller that asked for the reason of a failure (`error` not null).
 void SetError(std::string* error, std::string message);
 
-/// The cause an errno value stands for, as a short phrase in the program's language (never the system's English
-/// text), for the brackets of a message: "出力ファイル X を書き込めません（ディスクの空き容量が足りません）".
+/// The usual causes of a failure that messages name. Each has one short Japanese phrase, so every message
+/// tells the same cause in the same words.
+enum class FailureCause {
+    FileMissing,        ///< the file or a folder on its path is not there
+    AccessDenied,       ///< the system does not allow the access
+    DiskFull,           ///< no room left on the disk (or the user's quota is used up)
+    ReadOnlyFileSystem, ///< the disk is mounted read-only
+    ReadOnlyFile,       ///< the file itself is marked read-only
+    IsFolder,           ///< a folder stands where a file is wanted
+    NameTooLong,        ///< the path or a name in it is too long for the system
+    FileInUse,          ///< another program holds the file
+    NotRegularFile,     ///< a named pipe, device or socket stands where a file is wanted
+    NotHamlogLog,       ///< the file is not a Hamlog log
+    LogDamaged,         ///< the log's contents cannot be read as a log
+    Other,              ///< anything else
+};
+
+/// The cause's phrase, without final punctuation, to be put in "（…）" after what failed.
+std::string_view CausePhrase(FailureCause cause);
+
+/// One row of the table that says which cause an errno value stands for.
+struct ErrnoCause {
+    int error;
+    FailureCause cause;
+};
+
+/// Every errno value that has a cause of its own; any other value is FailureCause::Other.
+std::span<const ErrnoCause> ErrnoCauseTable();
+
+/// The cause an errno value stands for.
+FailureCause CauseOfErrno(int error);
+
+/// The phrase for an errno value: its cause's phrase, or for a value without a cause of its own a general
+/// Japanese phrase with the number. Never the system's (English) text.
 std::string SystemReason(int error);
 
 } // namespace zentu

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/ErrorText.h"
+
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace zentu {
 
-// The file operations whose system calls differ between platforms. Failures leave errno set where the
-// standard C library would, so callers can tell a missing file from one that cannot be read.
+// The file operations whose system calls differ between platforms. Failures report an errno value (a Windows
+// error is translated to the errno value that stands for the same cause), so callers can name the cause.
 
-/// Opens a file with a C stdio mode ("rb", "wb").
-std::FILE* OpenCFile(const std::filesystem::path& path, const char* mode);
+/// The errno value of the last failed call of this thread (on Windows: GetLastError translated).
+int LastSystemError();
 
 /// Creates a new file for writing that must not exist yet (errno EEXIST when it does), not inherited by child
 /// processes. The caller closes it with std::fclose.
@@ -23,8 +26,37 @@ bool SyncCFile(std::FILE* file);
 /// Nothing happens when `model` does not exist.
 void TakeOverAttributes(std::FILE* file, const std::filesystem::path& model);
 
+/// What stands at a path, links followed.
+enum class PathKind { Missing, RegularFile, Folder, Other };
+PathKind KindOfPath(const std::filesystem::path& path);
+
+/// How reading a whole file ended.
+enum class FileReadOutcome {
+    Read,           ///< the bytes were read
+    Missing,        ///< there is no file (or no folder on its path)
+    NotRegularFile, ///< a folder, named pipe, device or socket stands there; it was not read (and never waited on)
+    Failed,         ///< the file is there but could not be read; `error` holds the errno value
+};
+
+/// Reads a whole regular file. Opens without waiting, so a named pipe in place of the file never blocks.
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error);
+
+/// Why the file at `target` (links followed) cannot be replaced by a new one, or nothing when it can: a
+/// folder or a file that is not a regular file stands there, the file is marked read-only or cannot be written,
+/// or its folder is missing or cannot be written.
+std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target);
+
 /// Renames `from` over `to`, replacing it in one step, and makes the rename itself durable. False with the
-/// system's reason in `reason`; `to` is then unchanged.
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason);
+/// errno value in `error`; `to` is then unchanged.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& error);
+
+/// Keeps the present content of the existing file `file` under the new name `aside` in the same folder, leaving
+/// `file` in place: a second name of the same file where the file system allows it, else a copy. False with the
+/// errno value in `error`.
+bool KeepAside(const std::filesystem::path& file, const std::filesystem::path& aside, int& error);
+
+/// This process's id, and whether a process with the given id may still be running (true when unsure).
+unsigned long CurrentProcessId();
+bool ProcessMayBeRunning(unsigned long pid);
 
 } // namespace zentu

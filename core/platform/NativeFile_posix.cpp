@@ -1,20 +1,45 @@
 #include "platform/NativeFile.h"
 
-#include "platform/ErrorText.h"
-
 #include <cerrno>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentu {
 
-std::FILE* OpenCFile(const std::filesystem::path& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
+namespace {
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+void SyncFolderOf(const std::filesystem::path& file) {
+    // A failure to sync the folder leaves a complete file either way.
+    const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    const int folderFd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+}
+
+} // namespace
+
+int LastSystemError() {
+    return errno;
 }
 
 std::FILE* CreateNewCFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return nullptr;
     }
@@ -40,19 +65,116 @@ void TakeOverAttributes(std::FILE* file, const std::filesystem::path& model) {
     }
 }
 
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason) {
+PathKind KindOfPath(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return PathKind::Missing;
+    }
+    if (S_ISREG(info.st_mode)) {
+        return PathKind::RegularFile;
+    }
+    return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error) {
+    bytes.clear();
+    error = 0;
+    // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
+    const int fd = OpenRetrying(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return (error == ENOENT || error == ENOTDIR) ? FileReadOutcome::Missing : FileReadOutcome::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+        ::close(fd);
+        return FileReadOutcome::NotRegularFile;
+    }
+    // A regular file never blocks; clear the flag all the same so reads behave as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            error = errno;
+            ::close(fd);
+            bytes.clear();
+            return FileReadOutcome::Failed;
+        }
+    }
+    ::close(fd);
+    return FileReadOutcome::Read;
+}
+
+std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            return FailureCause::IsFolder;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return FailureCause::NotRegularFile;
+        }
+        // A file without any write permission was made read-only on purpose, even where the system would let
+        // this user (the administrator) write it.
+        if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            return FailureCause::ReadOnlyFile;
+        }
+        if (::access(target.c_str(), W_OK) != 0) {
+            return errno == EACCES || errno == EPERM ? FailureCause::ReadOnlyFile : CauseOfErrno(errno);
+        }
+    } else if (errno != ENOENT) {
+        return CauseOfErrno(errno);
+    }
+    if (::access(FolderOf(target).c_str(), W_OK | X_OK) != 0) {
+        return CauseOfErrno(errno);
+    }
+    return std::nullopt;
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& error) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        reason = SystemReason(errno);
+        error = errno;
         return false;
     }
-    // A failure to sync the folder leaves a complete file either way.
-    const auto folder = to.parent_path().empty() ? std::filesystem::path(".") : to.parent_path();
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
+    SyncFolderOf(to);
+    return true;
+}
+
+bool KeepAside(const std::filesystem::path& file, const std::filesystem::path& aside, int& error) {
+    if (::link(file.c_str(), aside.c_str()) == 0) {
+        return true;
+    }
+    if (errno != EPERM && errno != EXDEV && errno != EMLINK && errno != ENOTSUP && errno != EOPNOTSUPP) {
+        error = errno;
+        return false;
+    }
+    // A file system without second names (FAT, some network shares): keep a copy instead.
+    std::error_code copyError;
+    if (!std::filesystem::copy_file(file, aside, std::filesystem::copy_options::none, copyError)) {
+        error = copyError.value() != 0 ? copyError.value() : EIO;
+        return false;
     }
     return true;
+}
+
+unsigned long CurrentProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+bool ProcessMayBeRunning(unsigned long pid) {
+    if (pid == 0 || pid > 0x7fffffffUL) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 } // namespace zentu

@@ -16,6 +16,13 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 /// page on Windows.
 std::string NativePathBytes(const std::filesystem::path& path);
 
+/// Whether two resolved paths, spelled as given, name one file: compared as they are here, without regard to
+/// letter case on Windows (whose file systems ignore it).
+bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+/// The ending of a program's file name: "" here, ".exe" on Windows.
+std::string ExecutableSuffix();
+
 /// The user's home folder.
 std::filesystem::path HomeFolder();
 

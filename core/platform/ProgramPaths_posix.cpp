@@ -28,6 +28,14 @@ std::string NativePathBytes(const std::filesystem::path& path) {
     return path.string();
 }
 
+bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return a.native() == b.native();
+}
+
+std::string ExecutableSuffix() {
+    return {};
+}
+
 std::filesystem::path HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         return home;

@@ -48,6 +48,14 @@ std::string NativePathBytes(const std::filesystem::path& path) {
     return bytes;
 }
 
+bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::string ExecutableSuffix() {
+    return ".exe";
+}
+
 std::filesystem::path HomeFolder() {
     if (const wchar_t* profile = ::_wgetenv(L"USERPROFILE"); profile != nullptr && *profile != L'\0') {
         return profile;

@@ -31,7 +31,7 @@ public:
     /// Unloads the library. Safe when it is not open.
     void close();
 
-    /// The system's reason why the last open failed.
+    /// Why the last open failed: a short Japanese phrase (FailureCause phrases where one fits).
     const std::string& errorString() const { return m_error; }
 
 private:

@@ -1,8 +1,34 @@
 #include "platform/SharedLibrary.h"
 
+#include "platform/ErrorText.h"
+
+#include <cerrno>
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentu {
+
+namespace {
+
+std::string LoadFailureReason(const std::filesystem::path& file) {
+    if (!file.has_parent_path()) {
+        return "システムのライブラリの場所に見つかりません"; // a bare name, looked up on the library path
+    }
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return SystemReason(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return std::string(CausePhrase(FailureCause::IsFolder));
+    }
+    if (::access(file.c_str(), R_OK) != 0) {
+        return SystemReason(errno);
+    }
+    return "ライブラリとして読み込めません（形式が違うか、このライブラリが使う別のライブラリがありません）";
+}
+
+} // namespace
 
 SharedLibrary::~SharedLibrary() {
     close();
@@ -16,11 +42,9 @@ bool SharedLibrary::open(const std::filesystem::path& file) {
     m_error.clear();
     void* handle = ::dlopen(file.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (handle == nullptr) {
-        // Worded as the programs have always reported it (the wording of Qt's QLibrary, which loaded the
-        // libraries before), so messages and the scripts that read them stay the same.
-        const char* reason = ::dlerror();
-        m_error = "Cannot load library " + file.string() + ": " +
-                  (reason != nullptr ? "(" + std::string(reason) + ")" : std::string());
+        // The loader's own text is English; the cause is told from the file instead.
+        ::dlerror();
+        m_error = LoadFailureReason(file);
         return false;
     }
     close();

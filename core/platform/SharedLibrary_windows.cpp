@@ -1,5 +1,8 @@
 #include "platform/SharedLibrary.h"
 
+#include "platform/ErrorText.h"
+#include "platform/NativeFile.h"
+
 #include <windows.h>
 
 namespace zentu {
@@ -17,7 +20,15 @@ bool SharedLibrary::open(const std::filesystem::path& file) {
     // A path is loaded as it is; a bare name goes through the system's search order for libraries.
     HMODULE handle = ::LoadLibraryW(file.c_str());
     if (handle == nullptr) {
-        m_error = "Windows エラー " + std::to_string(::GetLastError());
+        const DWORD code = ::GetLastError();
+        const bool fileIsThere =
+            file.has_parent_path() && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (code == ERROR_BAD_EXE_FORMAT || (code == ERROR_MOD_NOT_FOUND && fileIsThere)) {
+            // The file is there: it is no library for this program, or a library it needs is missing.
+            m_error = "ライブラリとして読み込めません（形式が違うか、このライブラリが使う別のライブラリがありません）";
+        } else {
+            m_error = SystemReason(LastSystemError());
+        }
         return false;
     }
     close();

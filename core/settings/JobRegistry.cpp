@@ -2,14 +2,13 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "text/Cp932Codec.h"
 #include "text/ListInputReader.h"
 #include "text/TextHelpers.h"
 
 #include <array>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 namespace zentu {
@@ -20,25 +19,25 @@ constexpr std::array<std::string_view, 4> kPrefixes = {"JOB_name : ", "JOB_MSG1 
 constexpr std::array<std::string_view, 4> kKeys = {"JOB_name :", "JOB_MSG1 :", "JOB_MSG2 :", "JOB_MSG3 :"};
 constexpr std::string_view kLineEnd = "\r\n";
 
-/// The file's bytes, or nothing when it cannot be opened (a missing file).
+/// The file's bytes, or nothing when it cannot be read (a missing file, or a named pipe or folder in its place,
+/// which is never waited on).
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    int error = 0;
+    if (ReadRegularFile(file, bytes, error) != FileReadOutcome::Read) {
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return bytes;
 }
 
 /// Writes the whole file through a temporary file beside it, so the registry file is either the old one or the
 /// complete new one, never half written.
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string* error) {
     std::string reason;
-    if (AtomicFile::writeWhole(file, bytes, &reason)) {
+    if (AtomicFile::writeWhole(file, bytes, &reason, "ジョブ登録ファイル")) {
         return true;
     }
-    SetError(error, "ジョブ登録ファイルを保存できませんでした。" + reason);
+    SetError(error, reason);
     return false;
 }
 

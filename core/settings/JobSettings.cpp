@@ -1,5 +1,6 @@
 #include "settings/JobSettings.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
 #include "platform/ProgramPaths.h"
 #include "settings/ProfileFile.h"
@@ -45,11 +46,22 @@ const std::array<KeySpec, 16> kKeys = {{
     {kJobRun, "select_flag_new_add_last_QSO_data", &JobSettings::select_flag_new_add_last_QSO_data},
 }};
 
-constexpr std::size_t kSignatureIndex = 15;
 constexpr std::size_t kVersionIndex = 0;
+constexpr std::size_t kHdbIndex = 1;
+constexpr std::size_t kOutCsvIndex = 2;
+constexpr std::size_t kLastStartIndex = 13;
+constexpr std::size_t kLastEndIndex = 14;
+constexpr std::size_t kSignatureIndex = 15;
 
 /// The read buffer of the profile call: a stored value arrives cut to one byte less than this.
 constexpr std::size_t kReadBufferSize = 256;
+/// Paths are read whole: a path cut to 255 bytes would name another file. A path that long is refused where it
+/// is used (CheckPathSetting), never cut.
+constexpr std::size_t kPathBufferSize = 32768;
+
+std::size_t BufferSizeOf(std::size_t index) {
+    return index == kHdbIndex || index == kOutCsvIndex ? kPathBufferSize : kReadBufferSize;
+}
 
 /// Drops a lead byte left alone at the end of a value that the 255-byte limit cut through a double-byte
 /// character. Kept, it would decode to a replacement character that the next save could not store.
@@ -68,22 +80,57 @@ void DropCutHalfCharacter(std::string& cp932) {
     }
 }
 
-/// Encodes the values to write; on a value CP932 lacks, reports the key and the file and gives false.
-bool EncodeWrites(const std::filesystem::path& file, const std::vector<KeySpec>& keys,
-                  const std::vector<std::string_view>& values, std::vector<ProfileFile::KeyValue>& writes,
-                  std::string* error) {
+/// The field's text for the value the profile call gave for key `index`.
+std::string FieldText(std::size_t index, std::string raw) {
+    if (raw.size() == BufferSizeOf(index) - 1) {
+        DropCutHalfCharacter(raw);
+    }
+    // A hand-edited file may hold bytes that are not CP932; the value still loads, with those bytes shown as
+    // replacement characters, rather than the whole job failing to load.
+    return Cp932Codec::decodeLossy(raw);
+}
+
+/// The key writes of a save of the keys `indices`. `version` is always written (as `programVersion`); any other
+/// key only when the file lacks it or holds a value that loads as another text, so a key the save does not
+/// change keeps its bytes exactly (even bytes that are not CP932). `signatureBytes`, when given, is stored as
+/// the last-QSO signature byte for byte. On a value CP932 lacks, reports the key and the file and gives false.
+bool ChangedKeyWrites(const std::filesystem::path& file, const JobSettings& settings, std::string_view programVersion,
+                      const std::vector<std::size_t>& indices, const std::string* signatureBytes,
+                      std::vector<ProfileFile::KeyValue>& writes, std::string* error) {
     writes.clear();
-    writes.reserve(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        CodecResult encoded = Cp932Codec::encode(values[i]);
-        if (!encoded.ok) {
-            SetError(error, "ジョブ設定ファイル " + Utf8FromPath(file) + " に保存できませんでした（" +
-                                std::string(keys[i].key) + " の値にシフトJIS (CP932) で表せない文字があります）。");
-            return false;
+    for (const std::size_t i : indices) {
+        const KeySpec& spec = kKeys[i];
+        std::string bytes;
+        if (i == kSignatureIndex && signatureBytes != nullptr) {
+            bytes = *signatureBytes;
+        } else {
+            const std::string_view text =
+                i == kVersionIndex ? programVersion : std::string_view(settings.*(spec.field));
+            if (i != kVersionIndex) {
+                const auto stored = ProfileFile::findString(file, spec.section, spec.key, BufferSizeOf(i));
+                if (stored && FieldText(i, *stored) == text) {
+                    continue;
+                }
+            }
+            CodecResult encoded = Cp932Codec::encode(text);
+            if (!encoded.ok) {
+                SetError(error, "ジョブ設定ファイル " + Utf8FromPath(file) + " に保存できませんでした（" +
+                                    std::string(spec.key) + " の値にシフトJIS (CP932) で表せない文字があります）。");
+                return false;
+            }
+            bytes = std::move(encoded.text);
         }
-        writes.push_back({std::string(keys[i].section), std::string(keys[i].key), std::move(encoded.text)});
+        writes.push_back({std::string(spec.section), std::string(spec.key), std::move(bytes)});
     }
     return true;
+}
+
+std::vector<std::size_t> AllKeys() {
+    std::vector<std::size_t> indices(kKeys.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        indices[i] = i;
+    }
+    return indices;
 }
 
 bool WriteAll(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes, std::string* error) {
@@ -101,42 +148,58 @@ std::filesystem::path JobSettingsPath(const std::filesystem::path& programFolder
     return programFolder / "ini" / ("zentu_" + std::to_string(job) + ".ini");
 }
 
+std::string StoredBytesAsLoaded(std::string_view cp932) {
+    std::string bytes = ProfileFile::fitToBuffer(cp932, kReadBufferSize);
+    if (bytes.size() == kReadBufferSize - 1) {
+        DropCutHalfCharacter(bytes);
+    }
+    return bytes;
+}
+
 void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings, bool withSignature) {
     const std::filesystem::path file = JobSettingsPath(programFolder, job);
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         if (i == kSignatureIndex && !withSignature) {
             continue;
         }
-        std::string raw = ProfileFile::readString(file, kKeys[i].section, kKeys[i].key, "", kReadBufferSize);
-        if (raw.size() == kReadBufferSize - 1) {
-            DropCutHalfCharacter(raw);
-        }
-        // A hand-edited file may hold bytes that are not CP932; the value still loads, with those bytes
-        // shown as replacement characters, rather than the whole job failing to load.
-        settings.*(kKeys[i].field) = Cp932Codec::decodeLossy(raw);
+        settings.*(kKeys[i].field) =
+            FieldText(i, ProfileFile::readString(file, kKeys[i].section, kKeys[i].key, "", BufferSizeOf(i)));
     }
 }
 
 bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                      std::string_view programVersion, std::string* error) {
     const std::filesystem::path file = JobSettingsPath(programFolder, job);
-    std::vector<KeySpec> keys(kKeys.begin(), kKeys.end());
-    std::vector<std::string_view> values;
-    values.reserve(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        values.push_back(i == kVersionIndex ? programVersion : std::string_view(settings.*(keys[i].field)));
-    }
     std::vector<ProfileFile::KeyValue> writes;
-    return EncodeWrites(file, keys, values, writes, error) && WriteAll(file, writes, error);
+    return ChangedKeyWrites(file, settings, programVersion, AllKeys(), nullptr, writes, error) &&
+           WriteAll(file, writes, error);
 }
 
 bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                         std::string* error) {
     const std::filesystem::path file = JobSettingsPath(programFolder, job);
-    const std::vector<KeySpec> keys = {kKeys[13], kKeys[14]};
-    const std::vector<std::string_view> values = {settings.last_start_rec_no, settings.last_end_rec_no};
     std::vector<ProfileFile::KeyValue> writes;
-    return EncodeWrites(file, keys, values, writes, error) && WriteAll(file, writes, error);
+    return ChangedKeyWrites(file, settings, {}, {kLastStartIndex, kLastEndIndex}, nullptr, writes, error) &&
+           (writes.empty() || WriteAll(file, writes, error));
+}
+
+bool PrepareJobSettingsSave(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                            std::string_view programVersion, bool allKeys, const std::string* signatureBytes,
+                            AtomicFile& ready, std::string* error) {
+    const std::filesystem::path file = JobSettingsPath(programFolder, job);
+    std::vector<std::size_t> indices = allKeys ? AllKeys() : std::vector<std::size_t>{kLastStartIndex, kLastEndIndex};
+    std::vector<ProfileFile::KeyValue> writes;
+    if (!ChangedKeyWrites(file, settings, programVersion, indices, allKeys ? signatureBytes : nullptr, writes, error)) {
+        return false;
+    }
+    if (writes.empty()) {
+        return true; // nothing changes: the file stays as it is
+    }
+    if (!ProfileFile::prepareStrings(file, writes, ready)) {
+        SetError(error, ProfileFile::lastError());
+        return false;
+    }
+    return true;
 }
 
 } // namespace zentu

@@ -6,6 +6,8 @@
 
 namespace zentu {
 
+class AtomicFile;
+
 /// The settings record of one job: sixteen texts named by their keys in ini/zentu_N.ini.
 /// Every field is UTF-8 text as the program holds it; the file holds the same in CP932.
 struct JobSettings {
@@ -40,12 +42,14 @@ inline constexpr std::string_view kZentuArunVersion = "0.24";
 std::filesystem::path JobSettingsPath(const std::filesystem::path& programFolder, int job);
 
 /// Replaces every field by the file's value (a missing file, section or key gives the empty text; a value
-/// is cut to 255 bytes). With `withSignature` false the last-QSO signature is not read and stays as it was
-/// (the auto-run program does not use it).
+/// is cut to 255 bytes, except the two paths set_hdb_dir and set_outcsv_dir, which are read whole so that a path
+/// too long to use is refused rather than cut to another file's name). With `withSignature` false the last-QSO
+/// signature is not read and stays as it was (the auto-run program does not use it).
 void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings,
                      bool withSignature = true);
 
-/// Writes all sixteen keys in one atomic file write; `version` is written as `programVersion`.
+/// Saves all sixteen keys in one atomic file write; `version` is written as `programVersion`. A key whose value
+/// the file already holds (as the load reads it) is left exactly as its bytes are; a key the file lacks is added.
 /// Returns false (with `error` set, in Japanese, naming the file) when the file could not be written or a
 /// value cannot be stored in CP932; the file is then unchanged.
 bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
@@ -54,5 +58,17 @@ bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const 
 /// The auto-run program's save: writes only last_start_rec_no, then last_end_rec_no, in one atomic write.
 bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                         std::string* error = nullptr);
+
+/// Prepares the save a run makes, without putting the file in place: the run commits it together with its output
+/// files. With `allKeys` it saves what SaveJobSettings saves, else only what SaveRunBookkeeping saves.
+/// `signatureBytes`, when given (with `allKeys`), is stored as select_flag_new_add_last_QSO_data byte for byte.
+/// True with `ready` left unopened when nothing would change. False with `error` set; nothing is written then.
+bool PrepareJobSettingsSave(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                            std::string_view programVersion, bool allKeys, const std::string* signatureBytes,
+                            AtomicFile& ready, std::string* error);
+
+/// The bytes a load gives for a value stored with the given bytes (a key other than the two paths): at most
+/// 255 bytes, never ending in half a double-byte character.
+std::string StoredBytesAsLoaded(std::string_view cp932);
 
 } // namespace zentu

@@ -216,42 +216,11 @@ bool fail(const std::filesystem::path& file, const std::string& what) {
     return false;
 }
 
-enum class ReadOutcome { Read, Missing, Failed };
-
-/// Reads the whole file. A file that is not there (or whose folder is not there) is Missing; a file that is
-/// there but cannot be read is Failed, with the reason in `error`.
-ReadOutcome readFile(const std::filesystem::path& file, std::string& bytes, int& error) {
-    bytes.clear();
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (!std::filesystem::exists(status)) {
-        return ReadOutcome::Missing;
-    }
-    if (std::filesystem::is_directory(status)) {
-        error = EISDIR;
-        return ReadOutcome::Failed;
-    }
-    std::FILE* in = OpenCFile(file, "rb");
-    if (in == nullptr) {
-        error = errno;
-        return (error == ENOENT || error == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
-    }
-    char buffer[16384];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        bytes.append(buffer, got);
-    }
-    const bool failed = std::ferror(in) != 0;
-    error = failed ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(in);
-    return failed ? ReadOutcome::Failed : ReadOutcome::Read;
-}
-
 /// The file's lines for reading; a file that cannot be read reads as empty (settings reads never fail).
 Lines readLines(const std::filesystem::path& file) {
     std::string bytes;
     int error = 0;
-    if (readFile(file, bytes, error) != ReadOutcome::Read) {
+    if (ReadRegularFile(file, bytes, error) != FileReadOutcome::Read) {
         return {};
     }
     return splitLines(bytes);
@@ -262,10 +231,12 @@ Lines readLines(const std::filesystem::path& file) {
 bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
     std::string bytes;
     int error = 0;
-    if (readFile(file, bytes, error) == ReadOutcome::Failed) {
-        if (error == EISDIR) {
-            return fail(file, "はフォルダーなので書き込めません。");
-        }
+    const FileReadOutcome outcome = ReadRegularFile(file, bytes, error);
+    if (outcome == FileReadOutcome::NotRegularFile) {
+        const FailureCause cause = error == EISDIR ? FailureCause::IsFolder : FailureCause::NotRegularFile;
+        return fail(file, "を書き込めません（" + std::string(CausePhrase(cause)) + "）。");
+    }
+    if (outcome == FileReadOutcome::Failed) {
         return fail(file, "を読み込めないため、書き込みを中止しました（" + SystemReason(error) + "）。");
     }
     lines = splitLines(bytes);
@@ -275,7 +246,7 @@ bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
 /// Writes the whole new file at once: it appears complete or not at all.
 bool writeAtomically(const std::filesystem::path& file, std::string_view bytes) {
     std::string error;
-    if (!AtomicFile::writeWhole(file, bytes, &error)) {
+    if (!AtomicFile::writeWhole(file, bytes, &error, "設定ファイル")) {
         t_lastError = error;
         return false;
     }
@@ -318,7 +289,9 @@ void applyKeyWrite(Lines& lines, const ProfileFile::KeyValue& write) {
                  Line{std::string(write.key) + "=" + value, std::string(kCrLf)});
 }
 
-bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
+/// The whole new file after the writes, or false with lastError() set.
+bool changedBytes(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes,
+                  std::string& bytes) {
     for (const auto& write : writes) {
         if (!checkKeyWrite(file, write)) {
             return false;
@@ -331,22 +304,39 @@ bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile
     for (const auto& write : writes) {
         applyKeyWrite(lines, write);
     }
-    return writeAtomically(file, joinLines(lines));
+    bytes = joinLines(lines);
+    return true;
+}
+
+bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
+    std::string bytes;
+    return changedBytes(file, writes, bytes) && writeAtomically(file, bytes);
 }
 
 } // namespace
 
 std::string ProfileFile::readString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t bufferSize) {
-    const std::size_t limit = bufferSize > 0 ? bufferSize - 1 : 0;
+    if (auto value = findString(file, section, key, bufferSize)) {
+        return std::move(*value);
+    }
+    return fitToBuffer(defaultValue, bufferSize);
+}
+
+std::optional<std::string> ProfileFile::findString(const std::filesystem::path& file, std::string_view section,
+                                                   std::string_view key, std::size_t bufferSize) {
     const Lines lines = readLines(file);
     const auto header = findSection(lines, section);
     if (header) {
         if (const auto index = findKey(lines, *header, key)) {
-            return std::string(cutValue(readValue(entryOf(lines[*index].text)->value), limit));
+            return fitToBuffer(readValue(entryOf(lines[*index].text)->value), bufferSize);
         }
     }
-    return std::string(cutValue(defaultValue, limit));
+    return std::nullopt;
+}
+
+std::string ProfileFile::fitToBuffer(std::string_view value, std::size_t bufferSize) {
+    return std::string(cutValue(value, bufferSize > 0 ? bufferSize - 1 : 0));
 }
 
 bool ProfileFile::writeString(const std::filesystem::path& file, std::string_view section, std::string_view key,
@@ -356,6 +346,19 @@ bool ProfileFile::writeString(const std::filesystem::path& file, std::string_vie
 
 bool ProfileFile::writeStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes) {
     return changeFile(file, writes);
+}
+
+bool ProfileFile::prepareStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes,
+                                 AtomicFile& ready) {
+    std::string bytes;
+    if (!changedBytes(file, writes, bytes)) {
+        return false;
+    }
+    if (!ready.open(file, "設定ファイル") || !ready.write(bytes) || !ready.finish()) {
+        t_lastError = ready.errorString();
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> ProfileFile::sectionNames(const std::filesystem::path& file) {

@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zentu {
+
+class AtomicFile;
 
 /// Our own profile (INI) file functions, with the behaviour the settings code relies on.
 ///
@@ -37,6 +40,14 @@ public:
     static std::string readString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                                   std::string_view defaultValue, std::size_t bufferSize);
 
+    /// The key's value as readString gives it, or nothing when the file, the section or the key is missing.
+    static std::optional<std::string> findString(const std::filesystem::path& file, std::string_view section,
+                                                 std::string_view key, std::size_t bufferSize);
+
+    /// A value as a read buffer of `bufferSize` bytes holds it: cut to `bufferSize - 1` bytes, never leaving
+    /// half a double-byte character at the end.
+    static std::string fitToBuffer(std::string_view value, std::size_t bufferSize);
+
     /// Sets the key's line to key + "=" + value. A missing key is added at the end of its section, a missing
     /// section at the end of the file, a missing file is created. Every other line stays as it is.
     /// An existing key keeps its spelling in the file; only its value changes. A line break or NUL in any
@@ -55,6 +66,12 @@ public:
     /// Applies several key writes, in order, exactly as that many writeString calls would, but writes the
     /// file once: either all of them reach the disk or none does.
     static bool writeStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes);
+
+    /// Works out the same change as writeStrings and leaves the new file ready in `ready` (opened, written and
+    /// finished, AtomicFile) without putting it in place: the caller commits it, usually together with other
+    /// files. False with lastError() set; nothing is written then.
+    static bool prepareStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes,
+                               AtomicFile& ready);
 
     /// Every section name of the file, in file order (a missing file gives none). A name that occurs again
     /// (letter case aside) is listed once, at its first place.

@@ -232,6 +232,7 @@ private slots:
         // What the engine writes with the auto-run options, in a folder of its own.
         test::TempDir reference;
         std::filesystem::create_directories(reference / "ini");
+        std::filesystem::copy_file(folder() / "ini" / "zentu_1.ini", reference / "ini" / "zentu_1.ini");
         JobSettings expectedSettings;
         LoadJobSettings(folder(), 1, expectedSettings, false);
         expectedSettings.set_outcsv_dir = (reference / "OUT1.CSV").string();
@@ -301,6 +302,55 @@ private slots:
         runButton()->click();
         QCOMPARE(m_ends, 0);
         QVERIFY(!std::filesystem::exists(folder() / "OUT2.CSV"));
+    }
+
+    void aJobThatCannotRunAsItsSettingsStandSaysWhyAndDoesNotRun_data() {
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("start after end") << "2"
+                                         << "set_start_rec_no"
+                                         << "3" << QStringLiteral("set_start_rec_no");
+        QTest::newRow("no count") << "3"
+                                  << "set_rec_hani"
+                                  << "" << QStringLiteral("set_rec_hani");
+        QTest::newRow("output is the log") << "0"
+                                           << "set_outcsv_dir"
+                                           << "LOG.hdb" << QStringLiteral("と同じファイルです");
+        QTest::newRow("fewer records than the previous run")
+            << "4"
+            << "last_end_rec_no"
+            << "5" << QStringLiteral("前回の内容と今回の内容が異なります");
+    }
+
+    void aJobThatCannotRunAsItsSettingsStandSaysWhyAndDoesNotRun() {
+        QFETCH(QString, flag);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        JobSettings settings = Mode(flag.toStdString());
+        settings.set_start_rec_no = "2";
+        settings.set_end_rec_no = "1";
+        if (key == "set_start_rec_no") {
+            settings.set_start_rec_no = value.toStdString();
+        } else if (key == "set_rec_hani") {
+            settings.set_rec_hani = value.toStdString();
+        } else if (key == "set_outcsv_dir") {
+            settings.set_outcsv_dir = (folder() / value.toStdString()).string();
+        } else {
+            settings.last_end_rec_no = value.toStdString();
+        }
+        registerJob(1, "Alpha", settings);
+        const std::string log = test::ReadBytes(folder() / "LOG.hdb");
+        openWindow();
+        QVERIFY2(Text(m_window.get(), "Label6").contains(expected), qPrintable(Text(m_window.get(), "Label6")));
+        QCOMPARE(Colour(m_window.get(), "Label6"), QColor(192, 0, 0));
+        QVERIFY(!runButton()->isEnabled());
+        runButton()->click();
+        QCOMPARE(m_ends, 0);
+        QVERIFY(!std::filesystem::exists(folder() / "OUT1.CSV"));
+        QCOMPARE(test::ReadBytes(folder() / "LOG.hdb"), log);
     }
 
     void theExitMenuSavesThePositionAndEnds() {

@@ -1,16 +1,25 @@
 #include "CliRunner.h"
 
+#include "convert/JobLock.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
 
 #include "LogWriter.h"
+#include "SyntheticLog.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace zentu {
 namespace {
@@ -51,7 +60,7 @@ protected:
         err.str("");
         std::vector<std::string> arguments = {"--folder", dir.path().string(), "--job", "1"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return RunCli(arguments, out, err);
+        return RunCli(arguments, out, err, std::chrono::milliseconds(0));
     }
 
     test::TempDir dir;
@@ -119,6 +128,146 @@ TEST_F(ZentuCliTest, AFailedRunReportsTheReasonAndKeepsTheBookkeeping) {
 TEST_F(ZentuCliTest, ALogThatCannotBeCountedHasItsOwnStatus) {
     std::filesystem::remove(dir / "LOG.hdb");
     EXPECT_EQ(Run(), CliStatus::LogUnreadable);
+}
+
+TEST_F(ZentuCliTest, ASecondRunOfTheJobStopsWithStatus7AndChangesNothing) {
+    JobLock first;
+    std::string reason;
+    ASSERT_TRUE(first.acquire(dir.path(), 1, std::chrono::milliseconds(0), reason)) << reason;
+    const std::string before = test::ReadBytes(dir / "ini" / "zentu_1.ini");
+    EXPECT_EQ(Run(), CliStatus::JobBusy);
+    EXPECT_NE(err.str().find("ほかで実行中"), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    EXPECT_EQ(test::ReadBytes(dir / "ini" / "zentu_1.ini"), before);
+    first.release();
+    EXPECT_EQ(Run(), CliStatus::Success) << err.str();
+    EXPECT_NE(CliUsage().find("  7 "), std::string::npos);
+}
+
+TEST_F(ZentuCliTest, BadSettingsStopWithStatus3AndALogThatCannotBeOpenedWith5BeforeTheChangedLogCheck) {
+    settings.select_flag = "3";
+    settings.set_rec_hani = "0";
+    Save();
+    EXPECT_EQ(Run(), CliStatus::JobNotReady);
+    EXPECT_NE(err.str().find("set_rec_hani"), std::string::npos) << err.str();
+
+    settings.select_flag = "0";
+    settings.set_outcsv_dir = settings.set_hdb_dir;
+    Save();
+    const std::string log = test::ReadBytes(dir / "LOG.hdb");
+    EXPECT_EQ(Run(), CliStatus::JobNotReady);
+    EXPECT_EQ(test::ReadBytes(dir / "LOG.hdb"), log);
+
+    settings.select_flag = "4";
+    settings.set_outcsv_dir = (dir / "OUT.CSV").string();
+    settings.last_end_rec_no = "2";
+    settings.select_flag_new_add_last_QSO_data = "something else";
+    Save();
+    std::filesystem::remove(dir / "LOG.mst");
+    EXPECT_EQ(Run(), CliStatus::LogUnreadable);
+    EXPECT_NE(err.str().find("LOG.mst"), std::string::npos) << err.str();
+}
+
+TEST_F(ZentuCliTest, ANewAdditionsLogWithFewerRecordsThanThePreviousRunIsAChangedLog) {
+    ASSERT_EQ(Run(), CliStatus::Success) << err.str();
+    std::string error;
+    // Both contacts deleted, then one added: the log is shorter than where the previous run ended.
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1CC", "10/01/03")}, &error)) << error;
+    EXPECT_EQ(Run(), CliStatus::ChangedLog);
+    EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
+}
+
+/// Runs the real program with its output thrown away; -2 when it has not ended after `seconds`.
+int RunBinaryFor(const std::vector<std::string>& arguments, int seconds, pid_t* started = nullptr) {
+    const std::string program = (test::BinDir() / "zentu_cli").string();
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    if (started != nullptr) {
+        *started = pid;
+        return 0;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ZentuCliTest, NamedPipesInPlaceOfTheJobsFilesNeverMakeTheProgramWait) {
+    const std::vector<std::string> arguments = {"--folder", dir.path().string(), "--job", "1"};
+    struct Case {
+        const char* file;
+        int status;
+    };
+    for (const Case& c : {Case{"LOG.hdb", 5}, Case{"LOG.mst", 5}, Case{"mode_tbl.csv", 3}, Case{"ini/zentu_1.ini", 3},
+                          Case{"JOB/JOB_1.txt", 3}}) {
+        const std::filesystem::path file = dir / c.file;
+        const std::filesystem::path kept = dir / "kept";
+        std::filesystem::rename(file, kept);
+        ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        EXPECT_EQ(RunBinaryFor(arguments, 20), c.status) << c.file;
+        std::filesystem::remove(file);
+        std::filesystem::rename(kept, file);
+    }
+}
+
+TEST_F(ZentuCliTest, TerminatingARunLeavesNoTemporaryFileBehind) {
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(dir / "LOG.hdb", 200000, 7, &error)) << error;
+    settings.select_flag = "0";
+    settings.adif_out = "1";
+    Save();
+    const std::string before = test::ReadBytes(dir / "ini" / "zentu_1.ini");
+    pid_t pid = 0;
+    ASSERT_EQ(RunBinaryFor({"--folder", dir.path().string(), "--job", "1"}, 0, &pid), 0);
+
+    // Waits until the run has made its temporary output file, then asks the program to end.
+    const auto hasTemporary = [this] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (entry.path().filename().string().rfind(".OUT.CSV.zentu-", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    bool ended = false;
+    while (!hasTemporary() && std::chrono::steady_clock::now() < deadline) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            ended = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(ended) << "the run ended before it could be interrupted";
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_FALSE(hasTemporary());
+    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.adi"));
+    EXPECT_EQ(test::ReadBytes(dir / "ini" / "zentu_1.ini"), before);
 }
 
 int RunBinary(const std::string& arguments) {

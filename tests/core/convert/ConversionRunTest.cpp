@@ -1,19 +1,28 @@
 #include "convert/ConversionRun.h"
 
 #include "convert/AdifWriter.h"
+#include "convert/JobLock.h"
+#include "convert/JobPlan.h"
+#include "convert/JobSummary.h"
 #include "convert/ModeTable.h"
 #include "hamlog/RecordLibrary.h"
+#include "platform/AtomicFile.h"
 #include "settings/JobSettings.h"
+#include "text/Cp932Codec.h"
 
 #include "LogWriter.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sys/stat.h>
 #include <vector>
 
 namespace zentu {
 namespace {
+
+using namespace std::chrono_literals;
 
 hamlog::LogRecord Qso(const std::string& call, const std::string& date, const std::string& time,
                       const std::string& freq = "7.050", const std::string& mode = "CW") {
@@ -67,6 +76,36 @@ protected:
     }
 
     std::string Csv() const { return test::ReadBytes(dir / "out" / "LOGLIST.CSV"); }
+    std::string Adif() const { return test::ReadBytes(dir / "out" / "LOGLIST.adi"); }
+    std::string Ini() const { return test::ReadBytes(dir / "ini" / "zentu_1.ini"); }
+
+    /// The names in a folder (temporary files left behind show up here).
+    static std::set<std::string> Names(const std::filesystem::path& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    /// A mode-4 job with previous outputs and a settings file, as after an earlier run.
+    void PreviousRun() {
+        test::WriteBytes(dir / "out" / "LOGLIST.CSV", "previous csv");
+        test::WriteBytes(dir / "out" / "LOGLIST.adi", "previous adif");
+        settings.adif_out = "1";
+        settings.last_end_rec_no = "0";
+        ASSERT_TRUE(SaveJobSettings(dir.path(), 1, settings, kZentuVersion));
+    }
+
+    /// Checks that a failed run left the previous outputs, the settings file and the record as they were.
+    void ExpectNothingChanged(const RunResult& result, const std::string& iniBefore, const std::string& why) {
+        EXPECT_FALSE(result.ok) << why;
+        EXPECT_EQ(Csv(), "previous csv") << why;
+        EXPECT_EQ(Adif(), "previous adif") << why;
+        EXPECT_EQ(Ini(), iniBefore) << why;
+        EXPECT_EQ(settings.last_end_rec_no, "0") << why;
+        EXPECT_EQ(Names(dir / "out"), (std::set<std::string>{"LOGLIST.CSV", "LOGLIST.adi"})) << why;
+    }
     std::string ExpectedCsv(std::initializer_list<int> numbers) const {
         std::string expected;
         for (const int n : numbers) {
@@ -286,6 +325,208 @@ TEST_F(ConversionRunTest, ALogThatCannotBeOpenedFailsWithoutTouchingAnything) {
     EXPECT_EQ(Csv(), "previous");
     EXPECT_EQ(settings.last_end_rec_no, "0");
     EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "zentu_1.ini"));
+}
+
+/// File-system steps whose n-th rename fails (a full disk); the others go to the system.
+class FailingRename : public ReplaceSteps {
+public:
+    explicit FailingRename(int failing) : m_failing(failing) {}
+    bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& error) override {
+        if (++m_count == m_failing) {
+            error = ENOSPC;
+            return false;
+        }
+        return ReplaceSteps::renameOver(from, to, error);
+    }
+
+private:
+    int m_failing;
+    int m_count = 0;
+};
+
+TEST_F(ConversionRunTest, NeitherOutputNorTheBookkeepingChangesWhenALaterFileCannotBePutInPlace) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J"), Qso("A2", "10/01/02", "00:00J")});
+    PreviousRun();
+    const std::string iniBefore = Ini();
+    for (const int failing : {1, 2, 3}) { // the CSV file, the ADIF file, the settings file
+        FailingRename steps(failing);
+        RunOptions options;
+        options.replaceSteps = &steps;
+        const RunResult result = Run(4, "1", options);
+        ExpectNothingChanged(result, iniBefore, "rename " + std::to_string(failing));
+        EXPECT_NE(result.error.find("ディスクの空き容量が足りません"), std::string::npos) << result.error;
+    }
+    ASSERT_TRUE(Run(4, "1").ok);
+    EXPECT_EQ(Csv(), ExpectedCsv({1, 2}));
+    EXPECT_EQ(settings.last_end_rec_no, "2");
+}
+
+TEST_F(ConversionRunTest, ReadOnlyOutputsAndSettingsFilesAreKeptAndTheRunIsRefused) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J")});
+    PreviousRun();
+    const std::string iniBefore = Ini();
+    for (const char* file : {"out/LOGLIST.CSV", "out/LOGLIST.adi", "ini/zentu_1.ini"}) {
+        ASSERT_EQ(::chmod((dir / file).c_str(), 0444), 0);
+        const RunResult result = Run(4, "1");
+        ExpectNothingChanged(result, iniBefore, file);
+        EXPECT_NE(result.error.find(std::filesystem::path(file).filename().string()), std::string::npos)
+            << result.error;
+        EXPECT_NE(result.error.find("読み取り専用"), std::string::npos) << result.error;
+        ASSERT_EQ(::chmod((dir / file).c_str(), 0644), 0);
+    }
+}
+
+TEST_F(ConversionRunTest, ARecordThatCannotBeReadFailsTheRunInsteadOfWritingBlankLines) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J"), Qso("A2", "10/01/02", "00:00J"), Qso("A3", "10/01/03", "00:00J"),
+             Qso("A4", "10/01/04", "00:00J")});
+    PreviousRun();
+    const std::string iniBefore = Ini();
+    // Another program cuts the log to two records once the run has counted and opened it.
+    test::TempDir shorter;
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(shorter / "LOG.hdb", {log[0], log[1]}, &error)) << error;
+    class Shrinker : public RecordingObserver {
+    public:
+        Shrinker(std::filesystem::path log, std::uintmax_t size) : m_log(std::move(log)), m_size(size) {}
+        void progressStarted(double maximum) override {
+            std::filesystem::resize_file(m_log, m_size);
+            RecordingObserver::progressStarted(maximum);
+        }
+
+    private:
+        std::filesystem::path m_log;
+        std::uintmax_t m_size;
+    } shrinker(dir / "LOG.hdb", std::filesystem::file_size(shorter / "LOG.hdb"));
+    RunInput input{dir.path(), 1, RangeMode::NewAdditions, 4, "1"};
+    const RunResult result = RunConversion(library, settings, input, {}, &shrinker);
+    ExpectNothingChanged(result, iniBefore, "shrunk log");
+    EXPECT_EQ(result.failure, RunFailure::Failed);
+    EXPECT_NE(result.error.find("レコード 3 "), std::string::npos) << result.error;
+}
+
+TEST_F(ConversionRunTest, OutputsThatWouldReplaceTheLogOrAProgramFileAndUnusablePathsAreRefused) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J")});
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(dir / "OUT.adi", log, &error)) << error;
+    std::filesystem::create_directories(dir / "sub");
+    std::filesystem::create_symlink(dir / "LOG.hdb", dir / "out" / "link.csv");
+    const std::string logBefore = test::ReadBytes(dir / "LOG.hdb");
+    struct Case {
+        std::string csv;
+        std::string log;
+        std::string expected; // a part of the message
+    };
+    const std::string tooLong = (dir / "out" / std::string(263 - dir.path().string().size() - 5, 'n')).string();
+    const Case cases[] = {
+        {(dir / "LOG.hdb").string(), "", "LOG.hdb と同じファイルです"},
+        {(dir / "sub" / ".." / "LOG.hdb").string(), "", "ログファイル"},
+        {(dir / "out" / "link.csv").string(), "", "ログファイル"},
+        {(dir / "LOG.mst").string(), "", "マスターファイル"},
+        {(dir / "OUT.CSV").string(), (dir / "OUT.adi").string(), "ADIF ファイル"},
+        {(dir / "ini" / "zentu_2.ini").string(), "", "の中にあります"},
+        {(dir / "mode_tbl.csv").string(), "", "mode_tbl.csv"},
+        {(dir / "libHamlog50.so").string(), "", "記録ライブラリ"},
+        {tooLong, "", "長すぎます"},
+        {(dir / "out" / "OUT\xEF\xBF\xBD.CSV").string(), "", "シフトJIS"},
+    };
+    for (const Case& c : cases) {
+        settings.set_outcsv_dir = c.csv;
+        settings.set_hdb_dir = c.log.empty() ? (dir / "LOG.hdb").string() : c.log;
+        settings.adif_out = "1";
+        const RunResult result = Run(0);
+        EXPECT_FALSE(result.ok) << c.csv;
+        EXPECT_EQ(result.failure, RunFailure::Refused) << c.csv;
+        EXPECT_NE(result.error.find(c.expected), std::string::npos) << result.error;
+        EXPECT_NE(result.error.find(c.log.empty() ? c.csv : c.log), std::string::npos) << result.error;
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "LOG.hdb"), logBefore);
+    EXPECT_FALSE(std::filesystem::exists(dir / "mode_tbl.csv"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "zentu_2.ini"));
+}
+
+TEST_F(ConversionRunTest, ASecondRunOfTheJobIsRefusedWhileTheFirstHoldsItsLockOrAfterItMovedTheBookkeeping) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J"), Qso("A2", "10/01/02", "00:00J")});
+    PreviousRun();
+    const std::string iniBefore = Ini();
+    JobSettings second = settings; // a second program that loaded the job before the first one ran
+
+    JobLock first;
+    std::string reason;
+    ASSERT_TRUE(first.acquire(dir.path(), 1, 0ms, reason)) << reason;
+    RunOptions options;
+    options.lockWait = 0ms;
+    RunResult result = Run(4, "1", options);
+    ExpectNothingChanged(result, iniBefore, "locked");
+    EXPECT_EQ(result.failure, RunFailure::Busy);
+    first.release();
+
+    ASSERT_TRUE(Run(4, "1").ok);
+    const std::string afterFirst = Ini();
+    std::string error;
+    ASSERT_TRUE(hamlog::AppendRecords(dir / "LOG.hdb", {Qso("A3", "10/01/03", "00:00J")}, &error)) << error;
+    RunInput input{dir.path(), 1, RangeMode::NewAdditions, 3, "1"};
+    result = RunConversion(library, second, input, {}, nullptr);
+    EXPECT_EQ(result.failure, RunFailure::Outdated) << result.error;
+    EXPECT_EQ(Csv(), ExpectedCsv({1, 2}));
+    EXPECT_EQ(Ini(), afterFirst);
+}
+
+TEST_F(ConversionRunTest, TheNextRunRemovesTheTemporaryFilesAKilledRunLeftBehind) {
+    MakeLog({Qso("A1", "10/01/01", "00:00J")});
+    PreviousRun();
+    for (const char* name : {"out/.LOGLIST.CSV.zentu-999999999-1.tmp", "out/.LOGLIST.adi.zentu-999999999-2.tmp",
+                             "ini/.zentu_1.ini.zentu-999999999-3.tmp"}) {
+        test::WriteBytes(dir / name, std::string(1000, 'x'));
+    }
+    ASSERT_TRUE(Run(4, "1").ok);
+    EXPECT_EQ(Names(dir / "out"), (std::set<std::string>{"LOGLIST.CSV", "LOGLIST.adi"}));
+    EXPECT_EQ(Names(dir / "ini"), (std::set<std::string>{"zentu_1.ini", "zentu_1.lock"}));
+}
+
+TEST_F(ConversionRunTest, BytesThatAreNotCp932StayAsTheyWereAndTheSignatureCheckAgreesWithTheStoredOne) {
+    for (const std::string field8 : {std::string("1\x80\x80"), std::string("ab\r\ncd"), std::string("x\x81")}) {
+        auto last = Qso("JA1\x80", "10/01/02", "00:00J");
+        last.fields[7] = field8;
+        MakeLog({Qso("A1", "10/01/01", "00:00J"), last});
+        test::WriteBytes(dir / "ini" / "zentu_1.ini", "[Set_hdb]\r\nset_date_time_UJ=\x80J\r\n");
+        const JobSettings paths = settings;
+        LoadJobSettings(dir.path(), 1, settings);
+        settings.set_hdb_dir = paths.set_hdb_dir;
+        settings.set_outcsv_dir = paths.set_outcsv_dir;
+        const RunResult result = Run(4, "1");
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_NE(Ini().find("set_date_time_UJ=\x80J\r\n"), std::string::npos) << Ini();
+
+        JobSettings reloaded;
+        LoadJobSettings(dir.path(), 1, reloaded);
+        EXPECT_EQ(reloaded.last_end_rec_no, "2");
+        const LastQsoCheck check = CheckLastQso(library, reloaded);
+        EXPECT_FALSE(check.changed()) << check.stored << " / " << check.current;
+    }
+}
+
+TEST(StoredSignatureTest, WhatARunStoresReadsBackAsTheCheckBuildsIt) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "ini");
+    std::array<std::string, 16> base{};
+    const std::string wide = std::string(254, 'a');
+    const std::string cases[] = {"plain",           "\x80\x9f",           "a\r\nb", " blank ", "\"quoted\"",
+                                 wide + "\x82\xa0", std::string(300, 'z')};
+    for (const std::string& field8 : cases) {
+        std::array<std::string, 16> fields = base;
+        fields[0] = "JA1ABC";
+        fields[7] = field8;
+        const std::string stored = StoredLastQsoSignature(fields);
+        EXPECT_LE(stored.size(), 255u);
+        JobSettings settings;
+        AtomicFile ready;
+        std::string error;
+        ASSERT_TRUE(PrepareJobSettingsSave(dir.path(), 1, settings, kZentuVersion, true, &stored, ready, &error))
+            << error;
+        ASSERT_TRUE(ready.commit());
+        LoadJobSettings(dir.path(), 1, settings);
+        EXPECT_EQ(settings.select_flag_new_add_last_QSO_data, Cp932Codec::decodeLossy(stored)) << field8;
+    }
 }
 
 TEST(AdifPathTest, ReplacesOnlyTheLastExtension) {

@@ -3,12 +3,14 @@
 #include "hamlog/RecordLibrary.h"
 #include "settings/JobSettings.h"
 
+#include "LogWriter.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace zentu {
 namespace {
@@ -98,6 +100,112 @@ TEST(JobPlan, ALogThatCannotBeCountedIsRefusedWithItsName) {
     EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable);
     EXPECT_NE(plan.reason.find("MISSING.hdb"), std::string::npos);
     EXPECT_FALSE(plan.canRun());
+}
+
+struct BadRangeCase {
+    const char* select_flag;
+    const char* key; // the setting named in the refusal
+    std::string JobSettings::*field;
+    const char* value;
+};
+
+const BadRangeCase kBadRanges[] = {
+    {"1", "set_start_date", &JobSettings::set_start_date, "abc"},
+    {"1", "set_start_date", &JobSettings::set_start_date, "-5"},
+    {"1", "set_start_date", &JobSettings::set_start_date, "2.5e9"},
+    {"1", "set_start_date", &JobSettings::set_start_date, "0"},
+    {"1", "set_end_date", &JobSettings::set_end_date, "20090231"},
+    {"1", "set_start_date", &JobSettings::set_start_date, "20100301"}, // after the end
+    {"2", "set_start_rec_no", &JobSettings::set_start_rec_no, "9"},    // after the end
+    {"2", "set_end_rec_no", &JobSettings::set_end_rec_no, "x"},
+    {"3", "set_rec_hani", &JobSettings::set_rec_hani, "0"},
+    {"3", "set_rec_hani", &JobSettings::set_rec_hani, "abc"},
+    {"3", "set_rec_hani", &JobSettings::set_rec_hani, "2.5"},
+    {"4", "last_end_rec_no", &JobSettings::last_end_rec_no, "99999999999"},
+    {"4", "last_end_rec_no", &JobSettings::last_end_rec_no, "2.5e9"},
+    {"4", "last_end_rec_no", &JobSettings::last_end_rec_no, "1e400"},
+    {"4", "last_end_rec_no", &JobSettings::last_end_rec_no, "-5"},
+};
+
+TEST(JobPlan, RefusesRangeSettingsThatDescribeNoRangeNamingTheSettingAndItsValue) {
+    for (const BadRangeCase& c : kBadRanges) {
+        JobSettings settings;
+        settings.select_flag = c.select_flag;
+        settings.set_start_date = "20100201";
+        settings.set_end_date = "20100228";
+        settings.set_start_rec_no = "2";
+        settings.set_end_rec_no = "5";
+        settings.set_rec_hani = "3";
+        settings.*(c.field) = c.value;
+        const JobPlan plan = PlanJobForCount(settings, 10);
+        EXPECT_EQ(plan.refusal, PlanRefusal::BadRange) << c.key << "=" << c.value;
+        EXPECT_FALSE(plan.canRun()) << c.key << "=" << c.value;
+        EXPECT_NE(plan.reason.find(c.key), std::string::npos) << plan.reason;
+        EXPECT_NE(plan.reason.find(std::string("「") + c.value + "」"), std::string::npos) << plan.reason;
+    }
+}
+
+TEST(JobPlan, ANewAdditionsLogShorterThanThePreviousRunIsAChangedLogNotAnEmptyOne) {
+    JobSettings settings;
+    settings.select_flag = "4";
+    settings.last_end_rec_no = "12";
+    const JobPlan plan = PlanJobForCount(settings, 10);
+    EXPECT_TRUE(plan.stands());
+    EXPECT_TRUE(plan.logShorterThanLastRun);
+    EXPECT_FALSE(plan.noNewRecords);
+
+    RecordLibrary library;
+    ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
+    test::TempDir dir;
+    hamlog::LogRecord record;
+    record.fields[0] = "JA1ABC";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {record}, &error)) << error;
+    settings.set_hdb_dir = (dir / "LOG.hdb").string();
+    settings.select_flag_new_add_last_QSO_data = "";
+    EXPECT_TRUE(CheckLastQso(library, settings).recordMissing);
+}
+
+TEST(JobPlan, ALogThatCannotBeOpenedIsRefusedWithItsCauseBeforeAnythingElse) {
+    RecordLibrary library;
+    ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
+    test::TempDir dir;
+    hamlog::LogRecord record;
+    record.fields[0] = "JA1ABC";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {record}, &error)) << error;
+    JobSettings settings;
+    settings.select_flag = "4";
+    settings.set_outcsv_dir = (dir / "OUT.CSV").string();
+    settings.set_hdb_dir = (dir / "LOG.hdb").string();
+
+    std::filesystem::remove(dir / "LOG.mst");
+    JobPlan plan = PlanJob(library, settings);
+    EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable);
+    EXPECT_EQ(plan.reason, "ログファイル " + settings.set_hdb_dir + " のマスターファイル " +
+                               (dir / "LOG.mst").string() + " を開けません（ファイルまたはフォルダーがありません）。");
+
+    // A named pipe in place of the log or its master file is refused without being opened (it would block).
+    ASSERT_EQ(::mkfifo((dir / "LOG.mst").c_str(), 0600), 0);
+    EXPECT_EQ(PlanJob(library, settings).refusal, PlanRefusal::LogUnreadable);
+    std::filesystem::remove(dir / "LOG.hdb");
+    ASSERT_EQ(::mkfifo((dir / "LOG.hdb").c_str(), 0600), 0);
+    plan = PlanJob(library, settings);
+    EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable);
+    EXPECT_NE(plan.reason.find("通常のファイルではありません"), std::string::npos) << plan.reason;
+}
+
+TEST(JobPlan, APathThatDoesNotFitIsRefusedNeverCut) {
+    RecordLibrary library;
+    ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
+    JobSettings settings;
+    settings.select_flag = "0";
+    settings.set_hdb_dir = "/tmp/LOG.hdb";
+    settings.set_outcsv_dir = "/tmp/" + std::string(258, 'o');
+    const JobPlan plan = PlanJob(library, settings);
+    EXPECT_EQ(plan.refusal, PlanRefusal::BadPaths);
+    EXPECT_NE(plan.reason.find(settings.set_outcsv_dir), std::string::npos);
+    EXPECT_FALSE(plan.counted);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/SharedLibrary.h"
 
+#include "platform/ErrorText.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +30,13 @@ TEST(SharedLibraryTest, AFailedOpenSaysWhyAndKeepsTheLibraryOpenBefore) {
     SharedLibrary library;
     EXPECT_FALSE(library.open(folder / SharedLibrary::fileName("Missing")));
     EXPECT_FALSE(library.isOpen());
-    EXPECT_FALSE(library.errorString().empty());
+    EXPECT_EQ(library.errorString(), CausePhrase(FailureCause::FileMissing));
 
     ASSERT_TRUE(library.open(test::BinDir() / SharedLibrary::fileName("Thdll2Vb")));
     const auto broken = folder / SharedLibrary::fileName("Broken");
     test::WriteBytes(broken, "not a library");
     EXPECT_FALSE(library.open(broken));
+    EXPECT_NE(library.errorString().find("ライブラリとして読み込めません"), std::string::npos) << library.errorString();
     EXPECT_NE(library.resolve("ThwString"), nullptr);
 }
 

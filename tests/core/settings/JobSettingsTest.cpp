@@ -127,17 +127,39 @@ TEST(JobSettings, SaveKeepsExistingOrderAndUnknownKeysAndSections) {
 
 TEST(JobSettings, LongValueReadsBackAs255BytesWithoutAHalfCharacter) {
     TempDir dir;
-    WriteBytes(dir / "ini/zentu_1.ini", "[Config]\r\nset_hdb_dir=" + std::string(300, 'a') + "\r\n");
+    WriteBytes(dir / "ini/zentu_1.ini", "[Set_hdb]\r\nset_end_date=" + std::string(300, 'a') + "\r\n");
     JobSettings s;
     LoadJobSettings(dir.path(), 1, s);
-    EXPECT_EQ(s.set_hdb_dir, std::string(255, 'a'));
+    EXPECT_EQ(s.set_end_date, std::string(255, 'a'));
 
     // 254 ASCII bytes, then a double-byte character whose first byte is the 255th: the cut half is dropped,
     // so the value can be saved again.
-    WriteBytes(dir / "ini/zentu_1.ini", "[Config]\r\nset_hdb_dir=" + std::string(254, 'b') + Sjis("日本") + "\r\n");
+    WriteBytes(dir / "ini/zentu_1.ini", "[Set_hdb]\r\nset_end_date=" + std::string(254, 'b') + Sjis("日本") + "\r\n");
     LoadJobSettings(dir.path(), 1, s);
-    EXPECT_EQ(s.set_hdb_dir, std::string(254, 'b'));
+    EXPECT_EQ(s.set_end_date, std::string(254, 'b'));
     EXPECT_TRUE(SaveJobSettings(dir.path(), 1, s, kZentuVersion));
+}
+
+TEST(JobSettings, PathsAreReadWholeAndUnchangedKeysKeepTheirBytesThroughASave) {
+    TempDir dir;
+    const std::string longPath = "/" + std::string(299, 'p');
+    const std::string oddBytes = "JA1\x80\x80_x";
+    const std::string original = "[Config]\r\nset_outcsv_dir=" + longPath + "\r\n[Set_hdb]\r\nset_rec_hani= 10 \r\n" +
+                                 "[JOB_run]\r\nselect_flag_new_add_last_QSO_data=" + oddBytes + "\r\n";
+    WriteBytes(dir / "ini/zentu_1.ini", original);
+    JobSettings s;
+    LoadJobSettings(dir.path(), 1, s);
+    EXPECT_EQ(s.set_outcsv_dir, longPath);
+
+    // Bytes that are not CP932 load as replacement characters; saved unchanged, they stay the bytes they were.
+    s.last_end_rec_no = "5";
+    std::string error;
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 1, s, kZentuVersion, &error)) << error;
+    const std::string bytes = ReadBytes(dir / "ini/zentu_1.ini");
+    EXPECT_NE(bytes.find("set_outcsv_dir=" + longPath + "\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("set_rec_hani= 10 \r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("select_flag_new_add_last_QSO_data=" + oddBytes + "\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("last_end_rec_no=5\r\n"), std::string::npos) << bytes;
 }
 
 TEST(JobSettings, JapanesePathIsStoredAsCp932AndReadBackAsUtf8) {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zentu {
+
+struct JobSettings;
+
+/// The longest path a job's file can hold, in CP932 bytes (what the settings file and the Windows program hold).
+inline constexpr std::size_t kMaxPathBytes = 255;
+
+/// Why a path typed or stored for `what` ("ログファイル", "出力ファイル") cannot be used, or nothing when it can:
+/// it must be CP932 text (no character CP932 lacks, no bytes that were not CP932 in the file) of at most 255
+/// bytes, without line breaks or NUL. A path that does not fit is refused, never cut. For the dialogs where a
+/// path is typed and for every run.
+std::optional<std::string> CheckPathSetting(std::string_view utf8Path, std::string_view what);
+
+/// Why the job's output files (the CSV file and, with adif_out "1", the ADIF file beside it) must not be written
+/// where the settings put them, naming both files: an output that is (links and ".." followed, letter case
+/// ignored where the file system ignores it) the log, its master file, the other output, or a file of the program
+/// folder (the ini and JOB folders and everything in them, mode_tbl.csv, zentu_posi.ini, the programs and the
+/// record libraries). Nothing when the outputs are clear of them.
+std::optional<std::string> CheckOutputTargets(const JobSettings& settings, const std::filesystem::path& programFolder);
+
+/// Every check of a job's two paths that a run makes, for the environment dialog's Save as well: both paths
+/// usable (CheckPathSetting) and the outputs clear of the files they must not replace (CheckOutputTargets).
+std::optional<std::string> CheckJobPaths(const JobSettings& settings, const std::filesystem::path& programFolder);
+
+/// Why the job's own files in the program folder cannot be read, or nothing: its registry file JOB/JOB_N.txt,
+/// its settings file ini/zentu_N.ini and mode_tbl.csv may be missing, but what stands there must be a regular
+/// file (a named pipe there would make a reader wait for ever).
+std::optional<std::string> CheckProgramFiles(const std::filesystem::path& programFolder, int job);
+
+} // namespace zentu

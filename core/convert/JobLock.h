@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/FileLock.h"
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace zentu {
+
+/// How long a run waits for another run of the same job before it gives up.
+inline constexpr std::chrono::milliseconds kJobLockWait{3000};
+
+/// programFolder/ini/zentu_N.lock: the lock file of job N.
+std::filesystem::path JobLockPath(const std::filesystem::path& programFolder, int job);
+
+/// The lock one run of a job holds from counting the log to its final save, so that two runs of one job never
+/// overlap, whichever of the programs runs them. The first run keeps it; a second waits a short time and is then
+/// refused without changing anything.
+class JobLock {
+public:
+    /// Takes the lock of job `job`, waiting up to `wait` while another run holds it. False with `reason` set (in
+    /// Japanese): busy() tells whether another run held it, else its lock file could not be made.
+    bool acquire(const std::filesystem::path& programFolder, int job, std::chrono::milliseconds wait,
+                 std::string& reason);
+    bool held() const { return m_lock.isLocked(); }
+    /// The last acquire failed because another run held the lock.
+    bool busy() const { return m_busy; }
+    void release() { m_lock.unlock(); }
+
+private:
+    FileLock m_lock;
+    bool m_busy = false;
+};
+
+} // namespace zentu

@@ -1,0 +1,43 @@
+#include "platform/FileLock.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace zentu {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(FileLockTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
+    test::TempDir dir;
+    int error = 0;
+    FileLock first;
+    ASSERT_EQ(first.lock(dir / "job.lock", 0ms, error), FileLock::Outcome::Taken);
+    FileLock second;
+    EXPECT_EQ(second.lock(dir / "job.lock", 0ms, error), FileLock::Outcome::Busy);
+    EXPECT_FALSE(second.isLocked());
+
+    FileLock moved = std::move(first);
+    EXPECT_EQ(second.lock(dir / "job.lock", 0ms, error), FileLock::Outcome::Busy);
+    moved.unlock();
+    EXPECT_EQ(second.lock(dir / "job.lock", 0ms, error), FileLock::Outcome::Taken);
+    EXPECT_TRUE(std::filesystem::exists(dir / "job.lock"));
+}
+
+TEST(FileLockTest, ALockFileThatCannotBeMadeOrIsAPipeNeverBlocks) {
+    test::TempDir dir;
+    int error = 0;
+    FileLock lock;
+    EXPECT_EQ(lock.lock(dir / "missing" / "job.lock", 0ms, error), FileLock::Outcome::Error);
+    EXPECT_EQ(error, ENOENT);
+
+    ASSERT_EQ(::mkfifo((dir / "pipe.lock").c_str(), 0600), 0);
+    // A pipe opens without a partner when asked not to wait; whatever the lock then says, the call returns.
+    lock.lock(dir / "pipe.lock", 0ms, error);
+}
+
+} // namespace
+} // namespace zentu
