@@ -149,4 +149,14 @@ void RestoreWindowPosition(PositionStore& store, QWidget& window, const std::fil
     }
 }
 
+void KeepOnScreen(QWidget& window) {
+    if (window.windowState() & kPlacementStates) {
+        return;
+    }
+    const QRect placement = pullOntoScreens(window.geometry());
+    if (placement != window.geometry()) {
+        window.setGeometry(placement);
+    }
+}
+
 } // namespace zentu

@@ -67,4 +67,8 @@ void SaveWindowPosition(PositionStore& store, const QWidget& window, const std::
 void RestoreWindowPosition(PositionStore& store, QWidget& window, const std::filesystem::path& programFolder,
                            std::string_view section);
 
+/// Keeps a window's present placement wholly on one screen (PullOntoScreen), for a window whose designed place may
+/// lie beyond a small screen. A maximised or minimised window is left as it is.
+void KeepOnScreen(QWidget& window);
+
 } // namespace zentu
