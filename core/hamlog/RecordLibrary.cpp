@@ -4,6 +4,7 @@
 
 #include <hamlog/HamlogApi.h>
 
+#include <QFileInfo>
 #include <QLibrary>
 #include <QString>
 
@@ -95,15 +96,20 @@ bool LoadFromSearchPath(QLibrary& library, const std::string& fileName, const st
     candidates.push_back(QStringFromPath(ExecutableFolder() / fileName));
     candidates.push_back(QString::fromStdString(fileName));
 
-    QString lastReason;
+    bool present = false;
     for (const QString& candidate : candidates) {
         library.setFileName(candidate);
         if (library.load()) {
             return true;
         }
-        lastReason = library.errorString();
+        // Qt's reason is English system text; the user is told in the program's words whether the file was there.
+        present = present || (candidate.contains(QLatin1Char('/')) && QFileInfo::exists(candidate));
     }
-    error = "記録ライブラリ " + fileName + " を読み込めません（" + lastReason.toStdString() + "）。";
+    const std::string shown =
+        Utf8FromPath(programFolder.empty() ? std::filesystem::path(fileName) : programFolder / fileName);
+    error = present ? "記録ライブラリ " + shown +
+                          " を読み込めません（壊れているか、このシステム用のファイルではありません）。"
+                    : "記録ライブラリ " + shown + " がありません（プログラムと同じフォルダーに置いてください）。";
     return false;
 }
 

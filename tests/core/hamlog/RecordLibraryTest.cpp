@@ -27,7 +27,19 @@ TEST(RecordLibraryTest, ReportsAMissingLibraryByName) {
     EXPECT_FALSE(library.load(empty.path()));
     EXPECT_FALSE(library.isLoaded());
     EXPECT_NE(library.errorString().find("libHamlog50.so"), std::string::npos) << library.errorString();
+    EXPECT_NE(library.errorString().find("がありません"), std::string::npos) << library.errorString();
     EXPECT_EQ(library.countRecords(empty / "x.hdb"), -1);
+}
+
+TEST(RecordLibraryTest, ReportsADamagedLibraryWithoutTheSystemsEnglishText) {
+    test::TempDir folder;
+    test::WriteBytes(folder / "libHamlog50.so", "not a library");
+    RecordLibrary library;
+    EXPECT_FALSE(library.load(folder.path()));
+    const std::string& error = library.errorString();
+    EXPECT_NE(error.find((folder / "libHamlog50.so").string()), std::string::npos) << error;
+    EXPECT_NE(error.find("壊れている"), std::string::npos) << error;
+    EXPECT_EQ(error.find("annot"), std::string::npos) << error;
 }
 
 TEST(RecordLibraryTest, ReportsAMissingCallByName) {
