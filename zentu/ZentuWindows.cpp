@@ -139,31 +139,32 @@ void ZentuWindows::unloadMsg() {
 }
 
 void ZentuWindows::closedByUser(QWidget* window) {
-    bool dialog = false;
+    bool settingsDialog = false;
     if (window == m_main.get()) {
         unload(m_main);
     } else if (window == m_config.get()) {
         unload(m_config);
-        dialog = true;
+        settingsDialog = true;
     } else if (window == m_range.get()) {
         unload(m_range);
-        dialog = true;
+        settingsDialog = true;
     } else if (window == m_msg.get()) {
         unload(m_msg);
-        dialog = true;
     } else {
         return;
     }
     if (m_ended) {
         return;
     }
-    // A dialog the main window was closed for brings it back, as its save would, without saving anything.
-    if (dialog && m_mainClosedForDialog && !m_main) {
+    const QList<QWidget*> windows = loadedWindows();
+    const bool noneLeft = std::none_of(windows.begin(), windows.end(), [](QWidget* left) { return left->isVisible(); });
+    // A settings dialog the main window was closed for brings it back, as its save would, without saving anything;
+    // so does any dialog that leaves no window behind while the main window is away for a dialog.
+    if (m_mainClosedForDialog && !m_main && (settingsDialog || noneLeft)) {
         showMainWindow();
         return;
     }
-    const QList<QWidget*> windows = loadedWindows();
-    if (std::none_of(windows.begin(), windows.end(), [](QWidget* left) { return left->isVisible(); })) {
+    if (noneLeft) {
         endProgram();
     }
 }
