@@ -1,13 +1,13 @@
 #include "frmConfig.h"
 
 #include "Cp932Input.h"
-#include "UpDown.h"
 #include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "ZentuTexts.h"
 #include "ZentuWindows.h"
 #include "frmSet_hdb.h"
 #include "ui_frmConfig.h"
+#include "window/UpDown.h"
 #include "zentu.h"
 
 #include "platform/ProgramPaths.h"

@@ -1,12 +1,12 @@
 #include "frmSet_hdb.h"
 
 #include "Cp932Input.h"
-#include "UpDown.h"
 #include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "ZentuTexts.h"
 #include "ZentuWindows.h"
 #include "ui_frmSet_hdb.h"
+#include "window/UpDown.h"
 #include "zentu.h"
 
 #include "convert/JobSummary.h"

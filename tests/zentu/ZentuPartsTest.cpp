@@ -1,6 +1,6 @@
-#include "UpDown.h"
 #include "ZentuHelpers.h"
 #include "frmConfig.h"
+#include "window/UpDown.h"
 
 #include "TestSupport.h"
 

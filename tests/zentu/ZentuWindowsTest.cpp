@@ -1,11 +1,11 @@
 #include "ZentuWindows.h"
 #include "StartUp.h"
-#include "UpDown.h"
 #include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "frmConfig.h"
 #include "frmMsg.h"
 #include "frmSet_hdb.h"
+#include "window/UpDown.h"
 #include "zentu.h"
 
 #include "CliRunner.h"

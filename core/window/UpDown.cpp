@@ -1,4 +1,4 @@
-#include "UpDown.h"
+#include "window/UpDown.h"
 
 #include "text/NumberText.h"
 
