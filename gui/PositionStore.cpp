@@ -44,11 +44,13 @@ QRect pullOntoScreens(const QRect& rect) {
     if (primary == nullptr) {
         return rect;
     }
-    QList<QRect> screens;
+    QList<QRect> areas{primary->availableGeometry()};
     for (const QScreen* screen : QGuiApplication::screens()) {
-        screens.append(screen->geometry());
+        if (screen != primary) {
+            areas.append(screen->availableGeometry());
+        }
     }
-    return PullOntoScreen(rect, screens, primary->availableGeometry());
+    return PullOntoScreen(rect, areas);
 }
 
 } // namespace
@@ -146,6 +148,16 @@ void RestoreWindowPosition(PositionStore& store, QWidget& window, const std::fil
     }
     if (state) {
         window.setWindowState((window.windowState() & ~kPlacementStates) | *state);
+    }
+}
+
+void KeepOnScreen(QWidget& window) {
+    if (window.windowState() & kPlacementStates) {
+        return;
+    }
+    const QRect placement = pullOntoScreens(window.geometry());
+    if (placement != window.geometry()) {
+        window.setGeometry(placement);
     }
 }
 

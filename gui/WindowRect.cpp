@@ -53,16 +53,30 @@ WindowRectTwips GetNormalWindowRect(const QWidget& widget) {
     return PixelRectToTwips(NormalPixelRect(widget), ScreenTwipsPerPixel(widget));
 }
 
-QRect PullOntoScreen(const QRect& rect, const QList<QRect>& screens, const QRect& available) {
-    if (screens.isEmpty() || available.isEmpty() ||
-        std::any_of(screens.begin(), screens.end(), [&rect](const QRect& screen) { return screen.intersects(rect); })) {
+QRect PullOntoScreen(const QRect& rect, const QList<QRect>& screens) {
+    if (screens.isEmpty()) {
         return rect;
     }
-    // Clamp so the top-left corner stays inside when the window is larger than the area (its title bar must
-    // remain reachable).
-    const int x = std::max(available.left(), std::min(rect.x(), available.right() + 1 - rect.width()));
-    const int y = std::max(available.top(), std::min(rect.y(), available.bottom() + 1 - rect.height()));
-    return QRect(QPoint(x, y), rect.size());
+    // The screen of the title bar; failing that the one showing most of the window; failing that the primary one.
+    const QPoint titleMiddle(rect.left() + rect.width() / 2, rect.top());
+    auto target = std::find_if(screens.begin(), screens.end(),
+                               [&titleMiddle](const QRect& screen) { return screen.contains(titleMiddle); });
+    if (target == screens.end()) {
+        const auto overlap = [&rect](const QRect& screen) {
+            const QRect common = screen.intersected(rect);
+            return static_cast<long long>(common.width()) * common.height();
+        };
+        target = std::max_element(screens.begin(), screens.end(),
+                                  [&overlap](const QRect& a, const QRect& b) { return overlap(a) < overlap(b); });
+        if (overlap(*target) == 0) {
+            target = screens.begin();
+        }
+    }
+    const QRect& area = *target;
+    const QSize size = rect.size().boundedTo(area.size());
+    const int x = std::clamp(rect.x(), area.left(), area.right() + 1 - size.width());
+    const int y = std::clamp(rect.y(), area.top(), area.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
 }
 
 } // namespace zentu

@@ -38,9 +38,11 @@ QRect NormalPixelRect(const QWidget& widget);
 /// The normal (restored) position and size of a window in twips, whatever its present state.
 WindowRectTwips GetNormalWindowRect(const QWidget& widget);
 
-/// A rectangle that overlaps none of `screens` is moved onto `available` (the primary screen's area for
-/// windows): its size is kept, its position clamped so that as much of it as fits lies inside. A rectangle that
-/// overlaps some screen, or a call without screens, is returned unchanged.
-QRect PullOntoScreen(const QRect& rect, const QList<QRect>& screens, const QRect& available);
+/// Keeps a window where the user can reach it. `screens` are the available areas of the screens (without task bars),
+/// the primary screen first. The window belongs to the screen that holds the middle of its top edge (where its title
+/// bar is), else to the screen it overlaps most, else to the primary screen; it is shrunk to that screen's area when
+/// it is larger, and moved just far enough to lie wholly inside it. A rectangle already inside one screen's area, or
+/// a call without screens, is returned unchanged.
+QRect PullOntoScreen(const QRect& rect, const QList<QRect>& screens);
 
 } // namespace zentu

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds the programs, prepares a ready demo program folder (demo/) with a demo log of a few
-# hundred contacts and two registered jobs, then starts zentu_arun on it (on a machine without a display it runs
-# the demo job with zentu_cli instead) and shows where the files went.
+# hundred contacts and two registered jobs, then starts the interactive program zentu on it (on a machine without a
+# display it runs the demo job with zentu_cli instead) and shows where the files went.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -45,12 +45,14 @@ echo "Demo program folder: $demo"
 ls -l "$demo" "$demo/Hamlog"
 echo
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-    echo "Starting zentu_arun on the demo folder: choose a job and press 「J O B 実 行」."
-    "$demo/zentu_arun"
-    echo "zentu_arun has ended. Output files:"
+    echo "Starting zentu on the demo folder. It opens job 1's two settings dialogs; press 「保　存」 in the range dialog"
+    echo "to reach the main window, choose a job in 「JOB 選択」 and press 「Ｊ Ｏ Ｂ 実 行」."
+    echo "(The auto-run program is $demo/zentu_arun.)"
+    "$demo/zentu"
+    echo "zentu has ended. Output files:"
     ls -l "$demo/Hamlog"
 else
-    echo "No display here, so zentu_arun cannot show its window (run it on a desktop: $demo/zentu_arun)."
+    echo "No display here, so zentu cannot show its windows (run it on a desktop: $demo/zentu)."
     echo "Running demo job 1 with zentu_cli instead:"
     "$demo/zentu_cli" --folder "$demo" --job 1
     echo

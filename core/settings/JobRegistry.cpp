@@ -110,6 +110,14 @@ bool JobRegistry::writeRegisteredJob(int job, const JobRegistryEntry& entry, std
                                 " を書き込めませんでした（JOB名とメッセージに改行は使えません）。");
             return false;
         }
+        // A field runs to the next comma unless it starts with a double quote, and then it runs to the next quote:
+        // a line with a comma is written in quotes so that every reader takes it whole, and a quote of its own
+        // could not be read back at all.
+        if (texts[i].find('"') != std::string_view::npos) {
+            SetError(error, "ジョブ登録ファイル " + shown +
+                                " を書き込めませんでした（JOB名とメッセージに「\"」は使えません）。");
+            return false;
+        }
         CodecResult encoded = Cp932Codec::encode(texts[i]);
         if (!encoded.ok) {
             SetError(
@@ -118,7 +126,8 @@ bool JobRegistry::writeRegisteredJob(int job, const JobRegistryEntry& entry, std
                     " を書き込めませんでした（JOB名またはメッセージにシフトJIS (CP932) で表せない文字があります）。");
             return false;
         }
-        bytes += std::string(kPrefixes[i]) + encoded.text + std::string(kLineEnd);
+        const std::string line = std::string(kPrefixes[i]) + encoded.text;
+        bytes += (line.find(',') == std::string::npos ? line : '"' + line + '"') + std::string(kLineEnd);
     }
     return WriteFileAtomically(path(job), bytes, error);
 }

@@ -32,7 +32,9 @@ public:
     /// Writes the empty-slot lines ("JOB_MSGn :  " with two spaces). False with `error` set on failure.
     bool writeEmptySlot(int job, std::string* error = nullptr) const;
     /// Writes a registered job: one space after each colon, texts as typed; a name that is empty or only
-    /// spaces writes "未登録" instead. False with `error` set on failure (also for text CP932 lacks).
+    /// spaces writes "未登録" instead. A line that holds a comma is enclosed in double quotes, so that every reader
+    /// takes it whole. False with `error` set on failure, also for a text with a double quote, a line break or a
+    /// character CP932 lacks.
     bool writeRegisteredJob(int job, const JobRegistryEntry& entry, std::string* error = nullptr) const;
 
     /// The first field, or nothing when the file is missing.

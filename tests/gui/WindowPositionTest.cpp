@@ -72,18 +72,26 @@ private slots:
         QCOMPARE(FormatSingle(-0.0F), std::string("0"));
     }
 
-    void pullsOnlyARectangleOffEveryScreenBack() {
-        const QRect primary(0, 0, 800, 600);
-        const QRect available(0, 0, 800, 570);
-        const QList<QRect> screens{primary, QRect(800, 0, 1024, 768)};
-        const QRect onSecond(1200, 100, 300, 200);
-        const QRect partlyVisible(-250, -150, 300, 200);
-        QCOMPARE(PullOntoScreen(onSecond, screens, available), onSecond);
-        QCOMPARE(PullOntoScreen(partlyVisible, screens, available), partlyVisible);
-        QCOMPARE(PullOntoScreen(QRect(2666, 50, 300, 200), screens, available), QRect(500, 50, 300, 200));
-        QCOMPARE(PullOntoScreen(QRect(-900, 9000, 300, 200), screens, available), QRect(0, 370, 300, 200));
-        // Larger than the area: the top-left corner stays inside.
-        QCOMPARE(PullOntoScreen(QRect(5000, 5000, 1000, 900), screens, available), QRect(0, 0, 1000, 900));
+    void keepsEveryRectangleWhollyOnOneScreen_data() {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("placed");
+        // Screens: the primary one's area without its task bar, and a second one at its right.
+        QTest::newRow("inside the second screen") << QRect(1200, 100, 300, 200) << QRect(1200, 100, 300, 200);
+        QTest::newRow("title bar above the primary screen") << QRect(-250, -150, 300, 200) << QRect(0, 0, 300, 200);
+        QTest::newRow("right of every screen") << QRect(2666, 50, 300, 200) << QRect(500, 50, 300, 200);
+        QTest::newRow("far below") << QRect(-900, 9000, 300, 200) << QRect(0, 370, 300, 200);
+        QTest::newRow("under the task bar") << QRect(100, 500, 300, 200) << QRect(100, 370, 300, 200);
+        QTest::newRow("straddling, title on the second") << QRect(700, 300, 300, 200) << QRect(800, 300, 300, 200);
+        QTest::newRow("larger than the primary area") << QRect(5000, 5000, 1000, 900) << QRect(0, 0, 800, 570);
+        QTest::newRow("larger than the second screen") << QRect(900, 10, 3000, 3000) << QRect(800, 0, 1024, 768);
+    }
+
+    void keepsEveryRectangleWhollyOnOneScreen() {
+        QFETCH(QRect, stored);
+        QFETCH(QRect, placed);
+        const QList<QRect> areas{QRect(0, 0, 800, 570), QRect(800, 0, 1024, 768)};
+        QCOMPARE(PullOntoScreen(stored, areas), placed);
+        QCOMPARE(PullOntoScreen(stored, {}), stored);
     }
 
     void savedWindowReopensAtTheSameNormalRectangle() {
@@ -215,10 +223,19 @@ private slots:
         const int left = TwipsToPixels(40000, scale.x);
         bool onSomeScreen = false;
         for (const QScreen* screen : QGuiApplication::screens()) {
-            onSomeScreen = onSomeScreen || screen->geometry().intersects(QRect(left, 50, 200, 100));
+            onSomeScreen = onSomeScreen || screen->availableGeometry().contains(QRect(left, 50, 200, 100));
         }
         const int expectedLeft = onSomeScreen ? left : available.right() + 1 - 200;
         QCOMPARE(window.geometry(), QRect(expectedLeft, 50, 200, 100));
+    }
+
+    void oversizedWindowIsShrunkToTheScreen() {
+        QWidget window;
+        const TwipsPerPixel scale = ScreenTwipsPerPixel(window);
+        writeSection("Left=0\r\nTop=0\r\nWidth=" + twips(20000, scale.x) + "\r\nHeight=" + twips(20000, scale.y) +
+                     "\r\n");
+        RestoreWindowPosition(m_store, window, m_dir->path(), kPositionFrmMode);
+        QCOMPARE(window.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
     }
 
     void positionKeysFollowTheOtherKeysOfTheSection() {

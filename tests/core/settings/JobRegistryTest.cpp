@@ -85,8 +85,21 @@ TEST_F(JobRegistryTest, MarkerInAMessageCountsOnlyForTheLineByLineReading) {
     EXPECT_TRUE(m_registry.isRegistered(6));
 }
 
-TEST_F(JobRegistryTest, CommaInANameShiftsTheFields) {
-    ASSERT_TRUE(m_registry.writeRegisteredJob(7, {"Field Day, 2010", "A", "B", "C"}));
+TEST_F(JobRegistryTest, LineWithACommaIsQuotedAndReadWholeByBothReaders) {
+    const JobRegistryEntry entry{"Field Day, 2010", "A,B", "", "ＱＳＬ、未着, 確認"};
+    ASSERT_TRUE(m_registry.writeRegisteredJob(7, entry));
+    EXPECT_EQ(ReadBytes(m_dir / "JOB/JOB_7.txt"),
+              Sjis("\"JOB_name : Field Day, 2010\"\r\n\"JOB_MSG1 : A,B\"\r\nJOB_MSG2 : \r\n"
+                   "\"JOB_MSG3 : ＱＳＬ、未着, 確認\"\r\n"));
+    EXPECT_EQ(m_registry.readFirstField(7), "JOB_name : Field Day, 2010");
+    EXPECT_EQ(m_registry.readTrimmed(7), entry);
+    EXPECT_EQ(m_registry.readUntrimmed(7), entry);
+    EXPECT_TRUE(m_registry.isRegistered(7));
+}
+
+TEST_F(JobRegistryTest, CommaInAHandWrittenNameShiftsTheFields) {
+    WriteBytes(m_dir / "JOB/JOB_7.txt",
+               "JOB_name : Field Day, 2010\r\nJOB_MSG1 : A\r\nJOB_MSG2 : B\r\nJOB_MSG3 : C\r\n");
     EXPECT_EQ(m_registry.readFirstField(7), "JOB_name : Field Day");
     const auto entry = m_registry.readTrimmed(7);
     ASSERT_TRUE(entry);
@@ -129,6 +142,9 @@ TEST_F(JobRegistryTest, FailedWritesReportAndLeaveTheFileAsItWas) {
     EXPECT_FALSE(m_registry.writeRegisteredJob(1, {"New", "emoji 😀", "", ""}, &error));
     EXPECT_NE(error.find("JOB_1.txt"), std::string::npos) << error;
     EXPECT_FALSE(m_registry.writeRegisteredJob(1, {"New", "two\r\nlines", "", ""}, &error));
+    error.clear();
+    EXPECT_FALSE(m_registry.writeRegisteredJob(1, {"Say \"hi\"", "", "", ""}, &error));
+    EXPECT_NE(error.find("「\"」"), std::string::npos) << error;
     EXPECT_EQ(ReadBytes(m_dir / "JOB/JOB_1.txt"), before);
     // Nothing but the registry file is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir / "JOB"), {}), 1);

@@ -1,0 +1,78 @@
+#include "StartUp.h"
+
+#include "ZentuHelpers.h"
+#include "ZentuState.h"
+#include "ZentuTexts.h"
+#include "ZentuWindows.h"
+
+#include "convert/JobPlan.h"
+#include "gui/PositionStore.h"
+#include "gui/Prompts.h"
+#include "platform/AtomicFile.h"
+#include "platform/ProgramPaths.h"
+#include "settings/JobRegistry.h"
+#include "text/TextHelpers.h"
+
+#include <system_error>
+
+namespace zentu {
+
+namespace texts = zentu_texts;
+
+bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
+    const std::filesystem::path& folder = state.ProgramFolder;
+    const auto fail = [&prompts](const std::string& text) {
+        prompts.notify(nullptr, Q(text));
+        return false;
+    };
+
+    std::string reason;
+    if (!LoadRecordLibrary(state.library, folder, reason)) {
+        return fail(reason);
+    }
+
+    for (const char* name : {"ini", "JOB"}) {
+        if (!EnsureFolder(folder / name, &reason)) {
+            return fail(QString::fromUtf8(texts::kFolderNotMade)
+                            .arg(Q(FolderWithSeparator(folder / name)), Q(reason))
+                            .toStdString());
+        }
+    }
+    const JobRegistry registry(folder);
+    for (int job = 1; job <= 9; ++job) {
+        if (!registry.exists(job) && !registry.writeEmptySlot(job, &reason)) {
+            return fail(reason);
+        }
+    }
+
+    state.CurrentJob = 1;
+    std::error_code ignored;
+    if (std::filesystem::exists(JobSettingsPath(folder, 1), ignored)) {
+        LoadJobSettings(folder, 1, state.settings);
+    }
+
+    const std::filesystem::path positions = folder / std::string(kPositionFileName);
+    if (!std::filesystem::exists(positions, ignored)) {
+        if (!AtomicFile::writeWhole(positions, "[Config]\r\nversion=" + std::string(kZentuVersion) + "\r\n\r\n",
+                                    &reason)) {
+            return fail(reason);
+        }
+    } else {
+        state.positions.Reload(folder);
+    }
+
+    if (!FindFileIgnoringCase(folder, "mode_tbl.csv")) {
+        return fail(FolderWithSeparator(folder) + texts::kModeTableMissing);
+    }
+
+    JobSettings& settings = state.settings;
+    settings.set_outcsv_dir = std::string(TrimBlanks(settings.set_outcsv_dir));
+    settings.set_hdb_dir = std::string(TrimBlanks(settings.set_hdb_dir));
+    windows.showConfig();
+    if (!settings.set_outcsv_dir.empty() && !settings.set_hdb_dir.empty()) {
+        windows.showRange();
+    }
+    return !windows.programEnded();
+}
+
+} // namespace zentu

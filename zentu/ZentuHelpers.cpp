@@ -1,0 +1,122 @@
+#include "ZentuHelpers.h"
+
+#include "platform/ProgramPaths.h"
+#include "text/TextHelpers.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace zentu {
+
+std::string ShortenPathForDisplay(std::string_view path, std::int32_t budget, char separator) {
+    if (AnsiByteLength(path) <= budget) {
+        return std::string(path);
+    }
+    const std::size_t lastSeparator = path.rfind(separator);
+    const std::string_view last = lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+    const std::string tail = std::string("...") + separator + std::string(last);
+    // A keep below 1 (the tail alone is longer than the room) gives no head: the tail is shown alone.
+    const std::int32_t keep = budget - AnsiByteLength(tail);
+    std::string shown = AnsiByteMid(path, 1, keep) + tail;
+    shown = ReplaceAll(shown, " ", "_");
+    return ReplaceAll(shown, "　", "_");
+}
+
+std::string DisplayPath(std::string_view path) {
+    constexpr std::int32_t kShortenFrom = 49;
+    constexpr std::int32_t kRoom = 48;
+    return AnsiByteLength(path) < kShortenFrom ? std::string(path) : ShortenPathForDisplay(path, kRoom);
+}
+
+bool EnsureFolder(const std::filesystem::path& folder, std::string* error) {
+    std::error_code code;
+    if (std::filesystem::exists(folder, code)) {
+        if (std::filesystem::is_directory(folder, code)) {
+            return true;
+        }
+        code = std::make_error_code(std::errc::file_exists);
+    } else if (std::filesystem::create_directory(folder, code) || std::filesystem::is_directory(folder, code)) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = FileErrorText(code);
+    }
+    return false;
+}
+
+std::string SpacedDate(std::string_view date) {
+    std::string spread;
+    for (const char c : date) {
+        spread += c;
+        spread += ' ';
+    }
+    // The pattern's "@" places, filled from the right: 8 in the first group, 4 in each of the others.
+    constexpr std::size_t kGroups[3] = {8, 4, 4};
+    std::string groups[3];
+    std::size_t end = spread.size();
+    for (int g = 2; g >= 0; --g) {
+        const std::size_t width = kGroups[g];
+        const std::size_t take = std::min(width, end);
+        groups[g] = std::string(width - take, ' ') + spread.substr(end - take, take);
+        end -= take;
+    }
+    // Characters beyond the pattern's places stay in front of the first group, as a format keeps them.
+    return spread.substr(0, end) + groups[0] + "/ " + groups[1] + "/ " + groups[2];
+}
+
+DateParts SplitDate(std::string_view date) {
+    DateParts parts;
+    parts.year = std::string(date.substr(0, 4));
+    parts.month = date.size() > 4 ? std::string(date.substr(4, 2)) : std::string();
+    parts.day = std::string(date.size() >= 2 ? date.substr(date.size() - 2) : date);
+    return parts;
+}
+
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder, std::string_view name) {
+    std::error_code code;
+    const std::filesystem::path exact = folder / std::string(name);
+    if (std::filesystem::exists(exact, code)) {
+        return exact;
+    }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        return text;
+    };
+    const std::string wanted = lower(std::string(name));
+    std::optional<std::filesystem::path> found;
+    for (std::filesystem::directory_iterator it(folder.empty() ? std::filesystem::path(".") : folder, code), end;
+         !code && it != end; it.increment(code)) {
+        const std::string candidate = Utf8FromPath(it->path().filename());
+        // Of several spellings the first in name order wins, so the choice does not depend on the folder's order.
+        if (lower(candidate) == wanted && (!found || candidate < Utf8FromPath(found->filename()))) {
+            found = folder / it->path().filename();
+        }
+    }
+    return found;
+}
+
+QString WideDigit(int job) {
+    return QString(QChar(0xFF10 + job));
+}
+
+std::string FileErrorText(const std::error_code& error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+        return "書き込みが許可されていません";
+    }
+    if (error == std::errc::read_only_file_system) {
+        return "読み取り専用の場所です";
+    }
+    if (error == std::errc::no_space_on_device) {
+        return "ディスクの空き容量が足りません";
+    }
+    if (error == std::errc::no_such_file_or_directory) {
+        return "上位のフォルダーがありません";
+    }
+    if (error == std::errc::not_a_directory || error == std::errc::file_exists) {
+        return "同じ名前のファイルがあります";
+    }
+    return "原因不明のエラーです（番号 " + std::to_string(error.value()) + "）";
+}
+
+} // namespace zentu
