@@ -110,7 +110,7 @@ zentu::zentu(ZentuState& state, ZentuWindows& windows, Prompts& prompts, QWidget
     }
     m_ui->mnuJobSave->setEnabled(false);
     // Reasons and reports name files: they wrap (or are cut) within the window instead of widening it.
-    for (QLabel* label : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->lblInfo, m_ui->lblMsg, m_ui->lblOutRec}) {
+    for (QLabel* label : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->lblInfo}) {
         KeepLabelFromWideningWindow(*label);
     }
     m_ui->Label2->setWordWrap(true);

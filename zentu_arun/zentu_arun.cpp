@@ -100,7 +100,7 @@ zentu_arun::zentu_arun(ArunState& state, Prompts& prompts, QWidget* parent)
     // the layout gives them (paths are shortened and elided, the others wrap or are cut at the edge, with the
     // whole text as tool tip where it can be cut).
     for (QLabel* label : {m_ui->Label4, m_ui->Label1, m_ui->lblInFile, m_ui->lblOutFile, m_ui->lblInfo, m_ui->Label5,
-                          m_ui->Label6, m_ui->lblMsg, m_ui->lblOutRec, m_ui->Label7, m_ui->Label2}) {
+                          m_ui->Label6, m_ui->Label7, m_ui->Label2}) {
         KeepLabelFromWideningWindow(*label);
     }
     m_ui->Label6->setWordWrap(true);

@@ -702,6 +702,10 @@ private slots:
         QCOMPARE(mainText("Label1"), QStringLiteral("変換処理が終了しました。　「終了」釦を押して下さい。"));
         QCOMPARE(Colour(mainChild("Label1")), QColor(0, 0, 255));
         QVERIFY(mainText("lblOutRec").startsWith(QStringLiteral("出力数 : ")));
+        // The closing texts have the room they need.
+        for (const char* name : {"lblMsg", "lblOutRec"}) {
+            QTRY_VERIFY(mainChild(name)->width() >= mainChild(name)->sizeHint().width());
+        }
         QVERIFY(mainChild<QPushButton>("cmdHenkan")->isEnabled());
         QVERIFY(!cliCsv.empty());
         QCOMPARE(test::ReadBytes(folder() / "OUT1.CSV"), cliCsv);
