@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using hamlog::test::HandTable;
@@ -373,6 +377,30 @@ TEST_F(HamlogLibraryTest, ReadsTheTableAsItWasWhenOpened) {
     EXPECT_EQ(log.field(1), "");
     EXPECT_EQ(log.read(1), 0);
     EXPECT_EQ(log.field(1), "JA1AAA");
+}
+
+TEST_F(HamlogLibraryTest, WaitsForAWriterHoldingTheLogsLockBeforeCounting) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"})};
+    const auto hdb = writeLog(table);
+    const int writer = ::open(hdb.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    // The writer adds a record and updates the count, then lets go; the readers started meanwhile see both.
+    std::thread append([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        table.records.push_back(table.record({"JA1BBB"}));
+        const std::string bytes = table.bytes();
+        EXPECT_EQ(::pwrite(writer, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        ::close(writer);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_OK, 2));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    append.join();
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(2);
+    EXPECT_EQ(log.field(1), "JA1BBB");
 }
 
 TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {

@@ -8,14 +8,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using hamlog::LogRecord;
+using hamlog::test::CsvLine;
 using hamlog::test::ReadFile;
 using hamlog::test::Sjis;
 using hamlog::test::TempFolder;
@@ -172,6 +178,86 @@ TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
     EXPECT_EQ(ReadFile(hdb), "not a table");
 }
 
+/// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A rename that fails on its g_failingRename-th call (counted from 1), as a full or failing disk would.
+int g_renameCalls = 0;
+int g_failingRename = 0;
+int FailingRename(const char* from, const char* to) {
+    if (++g_renameCalls == g_failingRename) {
+        errno = EIO;
+        return -1;
+    }
+    return std::rename(from, to);
+}
+
+TEST_F(LogWriterTest, ReplacesTheLogAndItsMasterFileWholeOrNotAtAll) {
+    struct Case {
+        const char* what;
+        bool oldLog;
+        int failingRename;
+    };
+    for (const Case& test :
+         {Case{"the table cannot be put in place", true, 1}, Case{"the master file cannot be put in place", true, 2},
+          Case{"no log before, the master file cannot be put in place", false, 2}}) {
+        TempFolder folder;
+        const auto hdb = folder / "LOG.hdb";
+        std::string error;
+        if (test.oldLog) {
+            ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+            WriteFile(folder / "LOG.mst", "old master");
+        }
+        const std::vector<std::string> before = FolderNames(folder.path());
+        const std::string oldBytes = ReadFile(hdb);
+
+        g_renameCalls = 0;
+        g_failingRename = test.failingRename;
+        hamlog::SetRenameCallForTesting(FailingRename);
+        const bool created = hamlog::CreateLog(hdb, {SampleRecords()[1]}, &error);
+        hamlog::SetRenameCallForTesting(nullptr);
+
+        EXPECT_FALSE(created) << test.what;
+        EXPECT_NE(error.find("（装置の読み書きに失敗しました）"), std::string::npos) << error;
+        EXPECT_EQ(FolderNames(folder.path()), before) << test.what; // no new file and no temporary file left
+        EXPECT_EQ(ReadFile(hdb), oldBytes) << test.what;
+        if (test.oldLog) {
+            EXPECT_EQ(ReadFile(folder / "LOG.mst"), "old master") << test.what;
+        }
+    }
+}
+
+TEST_F(LogWriterTest, RefusesToReplaceAFolderOrNamedPipeAndChangesNothing) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+    const std::string oldBytes = ReadFile(hdb);
+    std::filesystem::remove(m_folder / "LOG.mst");
+    std::filesystem::create_directory(m_folder / "LOG.mst");
+    EXPECT_FALSE(hamlog::CreateLog(hdb, {SampleRecords()[1]}, &error));
+    EXPECT_NE(error.find("マスターファイル " + (m_folder / "LOG.mst").string() + " はフォルダーです"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(ReadFile(hdb), oldBytes);
+
+    const auto pipeLog = m_folder / "PIPE.hdb";
+    ASSERT_EQ(::mkfifo(pipeLog.c_str(), 0600), 0);
+    ::alarm(20); // a run that waits on the pipe fails the test instead of hanging it
+    EXPECT_FALSE(hamlog::CreateLog(pipeLog, SampleRecords(), &error));
+    EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
+    EXPECT_FALSE(hamlog::AppendRecords(pipeLog, SampleRecords(), &error));
+    EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
+    ::alarm(0);
+    EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"LOG.hdb", "LOG.mst", "PIPE.hdb"}));
+}
+
 /// The moment of a record in minutes since 2000-01-01 00:00 UTC, from its "yy/mm/dd" and "hh:mmJ" or "hh:mmU".
 long long UtcMinute(const LogRecord& record) {
     using namespace std::chrono;
@@ -244,14 +330,6 @@ TEST(CsvInputTest, SplitsQuotedFields) {
     EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"two\nlines", "", "x"}));
     EXPECT_FALSE(hamlog::ParseCsv("a,\"open\n", rows, &error));
     EXPECT_FALSE(hamlog::ParseCsv("\"a\"b\n", rows, &error));
-}
-
-std::string CsvLine(const std::vector<std::string>& fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i > 0 ? "," : "") + std::string("\"") + fields[i] + "\"";
-    }
-    return line + "\r\n";
 }
 
 const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",

@@ -33,6 +33,26 @@
  * length is not 1 plus the field lengths. A record count larger than the file holds is not an error:
  * N is the number of records wholly present (never more than the count in the header).
  *
+ * Locking
+ * -------
+ * Programs that change a log hold an advisory lock on NAME.hdb while they do: flock(2) with LOCK_EX on the
+ * .hdb file. An append holds it while it writes the records and then the new count into the header. A run that
+ * makes a new log writes the new table and master file beside their targets and holds the lock on the old
+ * NAME.hdb while it renames them into place (a writer that waited for a lock on a file that has since been
+ * replaced takes the lock again on the file the path now names). hamlog_tool does both; another program that
+ * changes a log in place should take the same lock.
+ * dbf_open and HamlogOpen hold a shared lock (LOCK_SH) on NAME.hdb while they read its header and take the
+ * record count, waiting up to 10 seconds for a writer to finish; when the writer still holds the lock then, they
+ * return HAMLOG_ERR_HDB_MISSING. The count taken this way never includes records half written. Reading the
+ * records later needs no lock: writers only add records after the last one counted, or put a new file in place
+ * of the path while the open log keeps the old one.
+ *
+ * Files that are not plain files
+ * ------------------------------
+ * NAME.hdb and the master file must be regular files (symbolic links to regular files are followed). A folder,
+ * a named pipe, a device or a socket in their place is refused at once, never waited on: HAMLOG_ERR_HDB_MISSING
+ * for the .hdb, HAMLOG_ERR_MST_MISSING for the master file.
+ *
  * The calls
  * ---------
  * Counting reads only the header; reading goes straight to a record's offset through a read window of a
@@ -68,10 +88,10 @@ extern "C" {
 /* HamlogOpen and dbf_open results. */
 #define HAMLOG_OK 0
 #define HAMLOG_ERR_ARGUMENT 1      /* a null record area or handle area was passed */
-#define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing or cannot be read */
+#define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing, not a regular file, locked or cannot be read */
 #define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is not a dBase III table, or its header is damaged */
 #define HAMLOG_ERR_OUT_OF_MEMORY 8 /* the library could not allocate its reading state */
-#define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing or cannot be read */
+#define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing, not a regular file or cannot be read */
 
 /* libHamlog50 */
 
