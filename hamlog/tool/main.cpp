@@ -23,11 +23,14 @@ namespace {
 constexpr std::string_view kUsage = R"(使い方: hamlog_tool コマンド 引数...
 
   create LOG.hdb INPUT.csv [--encoding utf8|cp932]
-      CSV ファイル（1 行 16 列、引用符付き CSV 可）からログ LOG.hdb と LOG.mst を作ります。
-      既にあれば置き換えます。--encoding を省くと、正しい UTF-8 なら UTF-8、そうでなければ
-      CP932 として読みます。ログには CP932 で記録します。
+      CSV ファイル（1 行 16 列、引用符付き CSV 可、改行は CR LF・LF・CR のどれでも可）から
+      ログ LOG.hdb と LOG.mst を作ります。既にあれば 2 つとも置き換えます（途中で失敗したときは
+      元のまま）。--encoding を省くと、UTF-8 の BOM があるか ASCII だけなら UTF-8、どちらか一方
+      としてだけ正しければその文字コードで読みます。UTF-8 としても CP932 としても正しく、読み方で
+      内容が変わるときは読まずに止まるので、--encoding で指定してください。ログには CP932 で記録します。
   append LOG.hdb INPUT.csv [--encoding utf8|cp932]
-      CSV ファイルの記録をログの末尾に追加し、記録数を更新します。
+      CSV ファイルの記録をログの末尾に追加し、記録数を更新します。ログを書き換える間はロックする
+      ので、同時に実行した追加は順に行われます。
   generate LOG.hdb COUNT [--seed N]
       COUNT 件の合成記録（実在しそうなコールサイン、2009 年からの日付、日本語の項目）でログを作ります。
       同じ COUNT と N からは同じ記録ができます（N の既定値は 1）。
