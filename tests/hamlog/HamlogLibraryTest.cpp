@@ -303,6 +303,35 @@ TEST_F(HamlogLibraryTest, LongFieldsNeverOverflowTheTextBuffer) {
     EXPECT_EQ(std::string(text.data()), kanji.substr(0, HAMLOG_TEXT_SIZE - 2));
 }
 
+TEST_F(HamlogLibraryTest, LeavesOutALeadByteCutFromItsCharacterAtTheEndOfAField) {
+    // What another dBase tool leaves when it cuts a value inside a double-byte character, and look-alikes that are
+    // whole: a trail byte may have a lead byte's value.
+    struct Case {
+        std::string stored;
+        std::string delivered;
+    };
+    const std::string tokyo = Sjis("東京");
+    const std::vector<Case> cases{
+        {"JA1ABC" + tokyo.substr(0, 1), "JA1ABC"},                 // the field padded with blanks after the lone byte
+        {tokyo + tokyo.substr(0, 1), tokyo},                       // the field full
+        {Sjis("ｱ") + "\xE0", Sjis("ｱ")},                           // after a one-byte katakana
+        {"\x81", ""},                                              // nothing but the lone byte
+        {Sjis("＝"), Sjis("＝")},                                  // 0x81 0x81: the last byte is a trail byte
+        {Sjis("ア") + " " + tokyo.substr(0, 1), Sjis("ア") + " "}, // the blank before it is text, not padding
+    };
+    HandTable table;
+    table.fields = {{"TEXT", 8}};
+    for (const Case& test : cases) {
+        table.records.push_back(table.record({test.stored}));
+    }
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        log.read(static_cast<std::int32_t>(index + 1));
+        EXPECT_EQ(log.field(1), cases[index].delivered) << "record " << index + 1;
+    }
+}
+
 TEST_F(HamlogLibraryTest, ReadsAcrossItsReadWindowInAnyOrder) {
     HandTable table;
     table.fields = {{"NUMBER", 8}, {"FILL", 250}};

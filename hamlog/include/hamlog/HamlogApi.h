@@ -24,8 +24,9 @@
  *                 length; the file may end with the byte 0x1A.
  * Field k of the table is record field k (1 to 16); further fields are ignored, and a table with fewer
  * fields reads the missing ones as empty. A field's text is its stored bytes with trailing blanks
- * removed (leading blanks stay), exactly as stored. Records are numbered 1 to N in file order; a deleted
- * record keeps its number and reads as stored.
+ * removed (leading blanks stay), exactly as stored, except that a CP932 lead byte left alone at its end (a
+ * value another tool cut inside a double-byte character) is left out, so every text ends with a whole
+ * character. Records are numbered 1 to N in file order; a deleted record keeps its number and reads as stored.
  *
  * A table is refused (HAMLOG_ERR_HDB_INVALID) when its first byte is not a dBase III version, the file is
  * shorter than the header or the header length, the header length leaves no room for a descriptor and the
@@ -122,7 +123,8 @@ HAMLOG_API void HamlogClose(void* record, int reserved);
 
 /* Copies the text of field `field` (1 to 16) of the loaded record into `text`, NUL-terminated, never
  * more than HAMLOG_TEXT_SIZE bytes including the NUL; a longer text is cut before the first CP932
- * character that does not fit whole. A field outside 1 to 16 or beyond the table's fields, the empty
+ * character that does not fit whole, and a lead byte without its second byte at the end is left out. A field
+ * outside 1 to 16 or beyond the table's fields, the empty
  * record, or an area that is not open gives "". */
 HAMLOG_API void ThwString(char* text, void* record, int16_t field);
 
