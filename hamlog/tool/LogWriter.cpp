@@ -121,7 +121,7 @@ int RenameFile(const std::string& from, const std::string& to) {
 
 /// The cause of a failed detail::OpenRegularFile, in Japanese.
 std::string OpenReason() {
-    return errno == EINVAL ? "通常のファイルではありません（名前付きパイプや装置など）" : SystemReason();
+    return errno == EINVAL ? "名前付きパイプや装置など、通常のファイルではありません" : SystemReason();
 }
 
 /// A name beside `target` that no other file has yet, created empty and open for writing (mode 0666 less the
@@ -254,16 +254,6 @@ private:
     int m_fd = -1;
 };
 
-/// The path of the log's master file: an existing one of any letter case, or the log's own spelling.
-std::string MasterFilePath(const std::filesystem::path& hdb) {
-    std::string master;
-    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
-        master = path;
-        return true;
-    });
-    return master.empty() ? detail::DefaultMasterFilePath(hdb.native()) : master;
-}
-
 /// Whether `path` is missing or a regular file (what may be replaced by a new log or master file).
 bool MayReplace(const std::string& path, const std::string& what, std::string* error) {
     struct stat info {};
@@ -278,7 +268,7 @@ bool MayReplace(const std::string& path, const std::string& what, std::string* e
         SetError(error,
                  what + " " + path + " は" +
                      (S_ISDIR(info.st_mode) ? std::string("フォルダーです")
-                                            : std::string("通常のファイルではありません（名前付きパイプや装置など）")) +
+                                            : std::string("名前付きパイプや装置など、通常のファイルではありません")) +
                      "。置き換えません。");
         return false;
     }
@@ -293,7 +283,7 @@ bool MayReplace(const std::string& path, const std::string& what, std::string* e
 bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
               const std::function<bool(TemporaryFile&, std::string*)>& writeRecords, std::string* error) {
     const std::string log = hdb.string();
-    const std::string master = MasterFilePath(hdb);
+    const std::string master = MasterFileOf(hdb);
     if (!MayReplace(log, "ログ", error) || !MayReplace(master, "マスターファイル", error)) {
         return false;
     }
@@ -369,6 +359,15 @@ bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::strin
 }
 
 } // namespace
+
+std::string MasterFileOf(const std::filesystem::path& hdb) {
+    std::string master;
+    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
+        master = path;
+        return true;
+    });
+    return master.empty() ? detail::DefaultMasterFilePath(hdb.native()) : master;
+}
 
 void SetRenameCallForTesting(RenameCall call) {
     g_rename = call;

@@ -46,6 +46,10 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
 bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
                    const std::function<LogRecord(std::uint64_t)>& recordAt, std::string* error);
 
+/// The path of the log's master file: an existing entry of any letter case (as the record library finds it), or
+/// the log's own spelling with ".mst" when there is none.
+std::string MasterFileOf(const std::filesystem::path& hdb);
+
 /// The call that puts a finished file in place of its target (std::rename when none is set).
 using RenameCall = int (*)(const char* from, const char* to);
 /// For tests: replaces the rename call of CreateLog and CreateLogFrom (nullptr restores std::rename).

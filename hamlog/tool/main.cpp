@@ -12,10 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -123,14 +126,37 @@ bool ParseEncoding(const std::optional<std::string>& text, hamlog::CsvEncoding& 
     return true;
 }
 
+/// What is wrong with a file the record library could not open, in Japanese: it is missing, a folder, not a
+/// regular file, or the cause the system gives when it is opened.
+std::string FileProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return hamlog::SystemReason();
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return "フォルダーです";
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return "名前付きパイプや装置など、通常のファイルではありません";
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return hamlog::SystemReason();
+    }
+    ::close(fd);
+    return "他のプログラムが書き込み中か、読み取りに失敗しました";
+}
+
 std::string OpenFailure(int code, const std::string& log) {
     switch (code) {
     case HAMLOG_ERR_HDB_MISSING:
-        return "ログ " + log + " が見つからないか読めません。";
+        return "ログ " + log + " を開けません（" + FileProblem(log) + "）。";
     case HAMLOG_ERR_HDB_INVALID:
         return "ログ " + log + " は dBase III の表ではないか、見出しが壊れています。";
-    case HAMLOG_ERR_MST_MISSING:
-        return "ログ " + log + " のマスターファイル（.mst）が見つからないか読めません。";
+    case HAMLOG_ERR_MST_MISSING: {
+        const std::string master = hamlog::MasterFileOf(log);
+        return "ログ " + log + " のマスターファイル " + master + " を開けません（" + FileProblem(master) + "）。";
+    }
     case HAMLOG_ERR_OUT_OF_MEMORY:
         return "ログ " + log + " を読むためのメモリが足りません。";
     default:

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -182,6 +183,21 @@ TEST_F(HamlogLibraryTest, TellsAMissingOrForeignLogApart) {
     WriteFile(m_folder / "LOG.hdb", "CALLS,DATE,TIME,HIS,MY,FREQ,MODE,CODE,GL,QSL,NAME,QTH\r\nJA1ABC,10/05/01\r\n");
     EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_INVALID);
     EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1));
+}
+
+TEST_F(HamlogLibraryTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1ABC"})};
+    ASSERT_EQ(::mkfifo((m_folder / "PIPE.hdb").c_str(), 0600), 0);
+    WriteFile(m_folder / "PIPE.mst", "m");
+    WriteFile(m_folder / "LOG.hdb", table.bytes());
+    ASSERT_EQ(::mkfifo((m_folder / "LOG.mst").c_str(), 0600), 0);
+
+    ::alarm(20); // an open that waits for a writer on the pipe fails the test instead of hanging it
+    EXPECT_EQ(Count(m_folder / "PIPE.hdb"), std::make_pair(HAMLOG_ERR_HDB_MISSING, -1));
+    EXPECT_EQ(Reader(m_folder / "PIPE.hdb").code(), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_MST_MISSING);
+    ::alarm(0);
 }
 
 TEST_F(HamlogLibraryTest, RefusesDamagedHeaders) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using hamlog::test::CsvLine;
@@ -119,6 +120,38 @@ TEST(HamlogToolConcurrencyTest, TwoCreatesAtTheSameTimeLeaveOneWholeLog) {
         EXPECT_EQ(names, (std::vector<std::string>{"LOG.hdb", "LOG.mst", "a.csv", "a.out", "a.out.err", "b.csv",
                                                    "b.out", "b.out.err"}));
     }
+}
+
+TEST(HamlogToolTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting) {
+    TempFolder folder;
+    WriteFile(folder / "in.csv", NumberedCsv("A", 3));
+    ASSERT_EQ(::mkfifo((folder / "PIPE.hdb").c_str(), 0600), 0);
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(folder / "LOG.hdb", 5, 1, &error)) << error;
+    std::filesystem::remove(folder / "LOG.mst");
+    ASSERT_EQ(::mkfifo((folder / "LOG.mst").c_str(), 0600), 0);
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string pipeLog = (folder / "PIPE.hdb").string();
+    const std::string log = (folder / "LOG.hdb").string();
+    const std::string csv = (folder / "in.csv").string();
+    const std::string notRegular = "名前付きパイプや装置など、通常のファイルではありません";
+    for (const Case& test : {
+             Case{{"count", pipeLog}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"print", pipeLog}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"append", pipeLog, csv}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"create", pipeLog, csv}, "ログ " + pipeLog + " は" + notRegular},
+             Case{{"print", log}, "マスターファイル " + (folder / "LOG.mst").string() + " を開けません（" + notRegular},
+             Case{{"generate", log, "3"}, "マスターファイル " + (folder / "LOG.mst").string() + " は" + notRegular},
+         }) {
+        EXPECT_EQ(hamlog::test::RunToolFor(test.arguments, folder / "out.txt", 20), 1) << test.arguments[0];
+        EXPECT_NE(ReadFile(folder / "out.txt.err").find(test.message), std::string::npos)
+            << ReadFile(folder / "out.txt.err");
+    }
+    EXPECT_EQ(CountRecords(log), 5);
 }
 
 } // namespace
