@@ -48,6 +48,11 @@ extern "C" void ThwString(char* text, void* record, int16_t field) {
     const auto index = static_cast<std::size_t>(field - 1);
     const char* bytes = current + AreaFieldOffset(record, index);
     std::size_t length = AreaFieldLength(record, index);
+    // The caller's text ends at the first NUL, so the field's text does too: some tools pad fields with NULs, and
+    // the checks below must see the text the caller gets.
+    if (const void* nul = std::memchr(bytes, '\0', length)) {
+        length = static_cast<std::size_t>(static_cast<const char*>(nul) - bytes);
+    }
     // Fields are padded with blanks. No CP932 trail byte is a blank, so this never splits a character.
     while (length > 0 && bytes[length - 1] == ' ') {
         --length;

@@ -334,6 +334,8 @@ TEST_F(HamlogLibraryTest, LeavesOutALeadByteCutFromItsCharacterAtTheEndOfAField)
         {"\x81", ""},                                              // nothing but the lone byte
         {Sjis("＝"), Sjis("＝")},                                  // 0x81 0x81: the last byte is a trail byte
         {Sjis("ア") + " " + tokyo.substr(0, 1), Sjis("ア") + " "}, // the blank before it is text, not padding
+        {"AB" + tokyo.substr(0, 1) + std::string(5, '\0'), "AB"},  // padded with NULs, where the text ends
+        {std::string("AB  \0  x", 8), "AB"},
     };
     HandTable table;
     table.fields = {{"TEXT", 8}};

@@ -23,10 +23,11 @@
  *                 (' ', or '*' for a deleted record) and the fields, each padded with blanks to its
  *                 length; the file may end with the byte 0x1A.
  * Field k of the table is record field k (1 to 16); further fields are ignored, and a table with fewer
- * fields reads the missing ones as empty. A field's text is its stored bytes with trailing blanks
- * removed (leading blanks stay), exactly as stored, except that a CP932 lead byte left alone at its end (a
- * value another tool cut inside a double-byte character) is left out, so every text ends with a whole
- * character. Records are numbered 1 to N in file order; a deleted record keeps its number and reads as stored.
+ * fields reads the missing ones as empty. A field's text is its stored bytes up to the first NUL byte, if any
+ * (some tools pad with NULs), with trailing blanks removed (leading blanks stay), exactly as stored, except
+ * that a CP932 lead byte left alone at its end (a value another tool cut inside a double-byte character) is
+ * left out, so every text ends with a whole character. Records are numbered 1 to N in file order; a deleted
+ * record keeps its number and reads as stored.
  *
  * A table is refused (HAMLOG_ERR_HDB_INVALID) when its first byte is not a dBase III version, the file is
  * shorter than the header or the header length, the header length leaves no room for a descriptor and the
