@@ -1,10 +1,13 @@
 #include "DbfTable.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -25,23 +28,43 @@ std::uint32_t FieldLength(const unsigned char* descriptor) {
 
 } // namespace
 
-int OpenTableFile(const char* path) {
-    if (path == nullptr) {
-        return -1;
-    }
+int OpenRegularFile(const char* path, int flags) {
+    // O_NONBLOCK makes the open of a named pipe with no writer return at once instead of waiting for one.
     int fd;
     do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return -1;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
+        errno = error;
         return -1;
     }
+    // A regular file: reads and writes block as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+int OpenTableFile(const char* path) {
+    return path == nullptr ? -1 : OpenRegularFile(path, O_RDONLY);
+}
+
+bool LockFile(int fd, int operation, int waitMilliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
+    while (::flock(fd, operation | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return true; // no locks on this file system
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <sys/file.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -101,6 +102,18 @@ void ReleaseArea(void* record) {
     ClearArea(record);
 }
 
+// Reads the table's header under a shared lock, so a writer that locks the log (hamlog_tool) is never seen half
+// way through an append. Once the count is taken the lock goes: writers only add records after the last one
+// counted, or put a new file in place of the path, so the records counted stay as they are.
+int ReadLayoutLocked(int fd, TableLayout& layout) {
+    if (!LockFile(fd, LOCK_SH, kReaderLockWaitMilliseconds)) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    const int result = ReadTableLayout(fd, layout);
+    ::flock(fd, LOCK_UN);
+    return result;
+}
+
 int OpenLog(void* record, const char* path) {
     const int fd = OpenTableFile(path);
     if (fd < 0) {
@@ -108,7 +121,7 @@ int OpenLog(void* record, const char* path) {
     }
     auto state = std::make_unique<ReadState>();
     state->fd = fd;
-    const int result = ReadTableLayout(fd, state->layout);
+    const int result = ReadLayoutLocked(fd, state->layout);
     if (result != HAMLOG_OK) {
         return result;
     }
@@ -165,7 +178,7 @@ int dbf_open(const char* path, void* handle) {
     TableLayout layout;
     int result = HAMLOG_ERR_OUT_OF_MEMORY;
     try {
-        result = ReadTableLayout(fd, layout);
+        result = ReadLayoutLocked(fd, layout);
     } catch (...) {
     }
     ::close(fd);

@@ -1,7 +1,8 @@
 #include "MasterFile.h"
 
+#include "DbfTable.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,17 +86,12 @@ bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const s
 
 bool HasReadableMasterFile(const std::string& hdbPath) {
     return FindMasterFile(hdbPath, [](const std::string& path) {
-        int fd;
-        do {
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
+        const int fd = OpenRegularFile(path.c_str(), O_RDONLY);
         if (fd < 0) {
             return false;
         }
-        struct stat info {};
-        const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
         ::close(fd);
-        return regular;
+        return true;
     });
 }
 

@@ -6,6 +6,7 @@
 #include "MasterFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include <fcntl.h>
 #include <functional>
 #include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace hamlog {
@@ -107,22 +110,58 @@ bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::size_t
     return true;
 }
 
-/// A buffered output file that remembers the first failure.
-class OutputFile {
+/// How long a writer waits for another run that holds the log's lock.
+constexpr int kWriterLockWaitMilliseconds = 60000;
+
+RenameCall g_rename = nullptr;
+
+int RenameFile(const std::string& from, const std::string& to) {
+    return g_rename != nullptr ? g_rename(from.c_str(), to.c_str()) : std::rename(from.c_str(), to.c_str());
+}
+
+/// The cause of a failed detail::OpenRegularFile, in Japanese.
+std::string OpenReason() {
+    return errno == EINVAL ? "名前付きパイプや装置など、通常のファイルではありません" : SystemReason();
+}
+
+/// A name beside `target` that no other file has yet, created empty and open for writing (mode 0666 less the
+/// umask, as any new file). Returns the descriptor, or -1 with errno set.
+int CreateUniqueBeside(const std::string& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+/// A new file beside its target, buffered, that remembers the first failure and is removed unless kept.
+class TemporaryFile {
 public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() {
-        if (m_file != nullptr) {
-            std::fclose(m_file);
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        close();
+        if (!m_kept && !m_path.empty()) {
+            ::unlink(m_path.c_str());
         }
     }
 
-    bool open(const std::filesystem::path& path) {
-        m_file = std::fopen(path.c_str(), "wb");
+    bool create(const std::string& target) {
+        const int fd = CreateUniqueBeside(target, m_path);
+        if (fd < 0) {
+            m_path.clear();
+            m_reason = SystemReason();
+            return false;
+        }
+        m_file = ::fdopen(fd, "wb");
         if (m_file == nullptr) {
             m_reason = SystemReason();
+            ::close(fd);
             return false;
         }
         std::setvbuf(m_file, nullptr, _IOFBF, kFlushBytes);
@@ -144,54 +183,171 @@ public:
         return m_reason.empty();
     }
 
+    /// Renames the file over `target`; from then on it is the target's and no longer removed.
+    bool moveTo(const std::string& target) {
+        if (RenameFile(m_path, target) != 0) {
+            m_reason = SystemReason();
+            return false;
+        }
+        m_kept = true;
+        return true;
+    }
+
     const std::string& reason() const { return m_reason; }
 
 private:
     std::FILE* m_file = nullptr;
+    std::string m_path;
     std::string m_reason;
+    bool m_kept = false;
 };
 
-bool WriteMasterFile(const std::filesystem::path& hdb, std::string* error) {
-    std::string master;
-    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
-        master = path;
-        return true;
-    });
-    if (master.empty()) {
-        master = detail::DefaultMasterFilePath(hdb.native());
+/// The log file a path names, opened and locked for writing. Another run may put a new file in place of the path
+/// while this one waits for the lock; then the lock is taken again on the file the path names now, so the lock
+/// held is always the present log's.
+class LockedLog {
+public:
+    enum class State { Locked, Missing, Failed };
+
+    LockedLog() = default;
+    LockedLog(const LockedLog&) = delete;
+    LockedLog& operator=(const LockedLog&) = delete;
+    ~LockedLog() {
+        if (m_fd >= 0) {
+            ::close(m_fd); // lets go of the lock
+        }
     }
-    OutputFile file;
-    if (!file.open(master) || !file.write(kMasterContent) || !file.close()) {
-        SetError(error, "マスターファイル " + master + " を書けません（" + file.reason() + "）。");
+
+    /// Opens with `flags` (O_RDONLY or O_RDWR) and locks. Missing: there is no log at the path (not an error for
+    /// a run that creates one). Failed: `error` tells why.
+    State lock(const std::filesystem::path& hdb, int flags, std::string* error) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_fd = detail::OpenRegularFile(hdb.c_str(), flags);
+            if (m_fd < 0) {
+                if (errno == ENOENT) {
+                    return State::Missing;
+                }
+                SetError(error, "ログ " + hdb.string() + " を開けません（" + OpenReason() + "）。");
+                return State::Failed;
+            }
+            if (!detail::LockFile(m_fd, LOCK_EX, kWriterLockWaitMilliseconds)) {
+                SetError(error, "ログ " + hdb.string() + " は他のプログラムが書き込み中です（" +
+                                    std::to_string(kWriterLockWaitMilliseconds / 1000) + " 秒待っても終わりません）。");
+                return State::Failed;
+            }
+            struct stat held {};
+            struct stat named {};
+            if (::fstat(m_fd, &held) == 0 && ::stat(hdb.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+                held.st_ino == named.st_ino) {
+                return State::Locked;
+            }
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        SetError(error, "ログ " + hdb.string() + " は他のプログラムが置き換え続けているため、書き込めません。");
+        return State::Failed;
+    }
+
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
+
+/// Whether `path` is missing or a regular file (what may be replaced by a new log or master file).
+bool MayReplace(const std::string& path, const std::string& what, std::string* error) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        SetError(error, what + " " + path + " を確かめられません（" + SystemReason() + "）。");
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        SetError(error,
+                 what + " " + path + " は" +
+                     (S_ISDIR(info.st_mode) ? std::string("フォルダーです")
+                                            : std::string("名前付きパイプや装置など、通常のファイルではありません")) +
+                     "。置き換えません。");
         return false;
     }
     return true;
 }
 
-// Writes a whole log: the table through a temporary file renamed over NAME.hdb, then the master file.
+// Writes a whole log, NAME.hdb and its master file, whole or not at all. Both are written to new files beside
+// their targets first; then, under the log's lock, the table is renamed over NAME.hdb and the master file over
+// its own. When the second rename fails, the old table comes back from a hard link kept for the purpose (or the
+// new table goes, when there was none), so the pair is always either the old or the new one.
 // `writeRecords` adds the records' bytes; it may leave its own message in `error`.
 bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
-              const std::function<bool(OutputFile&, std::string*)>& writeRecords, std::string* error) {
-    std::filesystem::path temporary = hdb;
-    temporary += ".writing";
-    OutputFile file;
-    const bool written = file.open(temporary) && file.write(TableHeader(count)) && writeRecords(file, error) &&
-                         file.write(std::string_view(&kEndMark, 1));
-    const bool closed = file.close();
-    if (!written || !closed) {
+              const std::function<bool(TemporaryFile&, std::string*)>& writeRecords, std::string* error) {
+    const std::string log = hdb.string();
+    const std::string master = MasterFileOf(hdb);
+    if (!MayReplace(log, "ログ", error) || !MayReplace(master, "マスターファイル", error)) {
+        return false;
+    }
+    TemporaryFile table;
+    const bool written = table.create(log) && table.write(TableHeader(count)) && writeRecords(table, error) &&
+                         table.write(std::string_view(&kEndMark, 1));
+    if (!table.close() || !written) {
         // A record that could not be encoded has left its own message; a file failure has a reason.
-        if (!file.reason().empty()) {
-            SetError(error, "ログ " + hdb.string() + " を書けません（" + file.reason() + "）。");
+        if (!table.reason().empty()) {
+            SetError(error, "ログ " + log + " を書けません（" + table.reason() + "）。");
         }
-        std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), hdb.c_str()) != 0) {
-        SetError(error, "ログ " + hdb.string() + " を置き換えられません（" + SystemReason() + "）。");
-        std::remove(temporary.c_str());
+    TemporaryFile masterFile;
+    if (!masterFile.create(master) || !masterFile.write(kMasterContent) || !masterFile.close()) {
+        SetError(error, "マスターファイル " + master + " を書けません（" + masterFile.reason() + "）。");
         return false;
     }
-    return WriteMasterFile(hdb, error);
+
+    LockedLog lock;
+    const LockedLog::State state = lock.lock(hdb, O_RDONLY, error);
+    if (state == LockedLog::State::Failed) {
+        return false;
+    }
+    // A second name for the old table, to bring it back. A file system without hard links gives none.
+    std::string backup;
+    if (state == LockedLog::State::Locked) {
+        for (int attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+            backup = log + "." + std::to_string(::getpid()) + "-old" + std::to_string(attempt) + ".tmp";
+            if (::link(log.c_str(), backup.c_str()) != 0) {
+                backup.clear();
+                if (errno != EEXIST) {
+                    break;
+                }
+            }
+        }
+    }
+    struct BackupRemover {
+        const std::string& path;
+        ~BackupRemover() {
+            if (!path.empty()) {
+                ::unlink(path.c_str());
+            }
+        }
+    } removeBackup{backup};
+
+    if (!table.moveTo(log)) {
+        SetError(error, "ログ " + log + " を置き換えられません（" + table.reason() + "）。");
+        return false;
+    }
+    if (!masterFile.moveTo(master)) {
+        const std::string reason = masterFile.reason();
+        bool restored = false;
+        if (!backup.empty()) {
+            restored = RenameFile(backup, log) == 0;
+        } else if (state == LockedLog::State::Missing) {
+            restored = ::unlink(log.c_str()) == 0;
+        }
+        SetError(error, "マスターファイル " + master + " を書けません（" + reason + "）。" +
+                            (restored ? "ログ " + log + " は元のままです。"
+                                      : "ログ " + log + " は新しい内容に置き換わりました。"));
+        return false;
+    }
+    return true;
 }
 
 bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::string* error) {
@@ -203,6 +359,19 @@ bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::strin
 }
 
 } // namespace
+
+std::string MasterFileOf(const std::filesystem::path& hdb) {
+    std::string master;
+    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
+        master = path;
+        return true;
+    });
+    return master.empty() ? detail::DefaultMasterFilePath(hdb.native()) : master;
+}
+
+void SetRenameCallForTesting(RenameCall call) {
+    g_rename = call;
+}
 
 const std::array<std::size_t, 16>& FieldWidths() {
     return kWidths;
@@ -226,7 +395,7 @@ bool CreateLog(const std::filesystem::path& hdb, const std::vector<LogRecord>& r
     }
     return WriteLog(
         hdb, static_cast<std::uint32_t>(records.size()),
-        [&body](OutputFile& file, std::string*) { return file.write(body); }, error);
+        [&body](TemporaryFile& file, std::string*) { return file.write(body); }, error);
 }
 
 bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
@@ -237,7 +406,7 @@ bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
     const RecordShape shape = OurShape();
     return WriteLog(
         hdb, static_cast<std::uint32_t>(count),
-        [&](OutputFile& file, std::string* recordError) {
+        [&](TemporaryFile& file, std::string* recordError) {
             std::string chunk;
             chunk.reserve(kFlushBytes + shape.recordLength);
             for (std::uint64_t index = 0; index < count; ++index) {
@@ -257,15 +426,17 @@ bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
 }
 
 bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord>& records, std::string* error) {
-    const int fd = ::open(hdb.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        SetError(error, "ログ " + hdb.string() + " を開けません（" + SystemReason() + "）。");
+    // The lock keeps two appends (or an append and a create) from working on one log at the same time, and
+    // readers of the record library from seeing the header before the records are in.
+    LockedLog lock;
+    const LockedLog::State state = lock.lock(hdb, O_RDWR, error);
+    if (state != LockedLog::State::Locked) {
+        if (state == LockedLog::State::Missing) {
+            SetError(error, "ログ " + hdb.string() + " を開けません（" + ReasonText(ENOENT) + "）。");
+        }
         return false;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const int fd = lock.fd();
 
     detail::TableLayout layout;
     const int status = detail::ReadTableLayout(fd, layout);
