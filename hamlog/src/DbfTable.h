@@ -43,7 +43,8 @@ inline constexpr int kReaderLockWaitMilliseconds = 10000;
 bool LockFile(int fd, int operation, int waitMilliseconds);
 
 /// Reads and checks the header of the open table `fd`, and counts the records wholly present.
-/// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, or HAMLOG_ERR_HDB_INVALID.
+/// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION
+/// or HAMLOG_ERR_HDB_INVALID.
 int ReadTableLayout(int fd, TableLayout& layout);
 
 /// Reads `size` bytes at `offset`, retrying short reads. Returns the bytes read (less at end of file), or -1.
