@@ -26,6 +26,7 @@ static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);
 static_assert(RecordLibrary::kLogNotDbase == HAMLOG_ERR_HDB_NOT_DBASE);
 static_assert(RecordLibrary::kLogWrongVersion == HAMLOG_ERR_HDB_VERSION);
 static_assert(RecordLibrary::kMasterMissing == HAMLOG_ERR_MST_MISSING);
+static_assert(RecordLibrary::kTextSize == HAMLOG_TEXT_SIZE);
 
 } // namespace
 
@@ -188,19 +189,30 @@ bool RecordLibrary::read(std::int32_t number) {
     return m_impl->recordInUse && m_impl->thwRead(m_impl->record, number, 2) == 0;
 }
 
-std::string RecordLibrary::field(int field) {
+std::size_t RecordLibrary::fieldInto(int field, char* text) {
+    text[0] = '\0';
     if (!m_impl->recordInUse) {
-        return {};
+        return 0;
     }
-    m_impl->text[0] = '\0';
-    m_impl->thwString(m_impl->text, m_impl->record, static_cast<std::int16_t>(field));
-    // The library ends the text with NUL; the bound below only guards against a library that does not.
-    return std::string(m_impl->text, strnlen(m_impl->text, sizeof m_impl->text));
+    m_impl->thwString(text, m_impl->record, static_cast<std::int16_t>(field));
+    // The library ends the text with NUL; the bound only guards against a library that does not. The text was
+    // written a moment ago and is short: byte by byte finds its end sooner than a wide scan over fresh writes.
+    std::size_t length = 0;
+    while (length < kTextSize && text[length] != '\0') {
+        ++length;
+    }
+    return length;
+}
+
+std::string RecordLibrary::field(int field) {
+    const std::size_t length = fieldInto(field, m_impl->text);
+    return std::string(m_impl->text, length);
 }
 
 void RecordLibrary::fields(std::array<std::string, 16>& out) {
     for (int k = 0; k < 16; ++k) {
-        out[static_cast<std::size_t>(k)] = field(k + 1);
+        // assign() keeps the strings' room, so reading record after record allocates nothing.
+        out[static_cast<std::size_t>(k)].assign(m_impl->text, fieldInto(k + 1, m_impl->text));
     }
 }
 

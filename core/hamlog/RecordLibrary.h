@@ -55,6 +55,13 @@ public:
     std::string field(int field);
     /// Fills all sixteen fields of the loaded record (index 0 = field 1).
     void fields(std::array<std::string, 16>& out);
+    /// ThwString of field 1 to 16 of the loaded record, written straight into `text` (kTextSize bytes, of which
+    /// the text and its NUL use what they need); returns the text's length up to its first NUL. For readers that
+    /// keep the texts of many records in one buffer of their own.
+    std::size_t fieldInto(int field, char* text);
+
+    /// The size of the buffer fieldInto() may fill.
+    static constexpr std::size_t kTextSize = 1024;
     /// HamlogClose. Safe to call when open failed, and more than once.
     void close();
 
