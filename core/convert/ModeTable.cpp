@@ -39,18 +39,39 @@ void ModeTable::loadFromBytes(std::string_view bytes) {
         rows.push_back(std::move(row));
     }
     m_rows = std::move(rows);
+    prepareLookUp();
+}
+
+void ModeTable::prepareLookUp() {
+    // Rows are searched from row 0 on, columns 1 to 4: the first row that holds a spelling wins, so a spelling
+    // already seen keeps its mode.
+    m_lookUp.clear();
+    for (const Row& row : m_rows) {
+        for (std::size_t column = 1; column < row.size(); ++column) {
+            m_lookUp.try_emplace(std::string(TrimBlanks(row[column])), TrimBlanks(row[0]));
+        }
+    }
 }
 
 std::string ModeTable::conv_mode_tbl(std::string_view mode) const {
-    const std::string key = Cp932UpperAscii(TrimBlanks(mode));
-    for (const Row& row : m_rows) {
-        for (std::size_t column = 1; column < row.size(); ++column) {
-            if (TrimBlanks(row[column]) == key) {
-                return std::string(TrimBlanks(row[0]));
-            }
-        }
+    return std::string(lookUp(mode));
+}
+
+std::string_view ModeTable::lookUp(std::string_view mode) const {
+    const std::string_view trimmed = TrimBlanks(mode);
+    // The key is the mode with its ASCII letters upper-cased; a mode is short, so it is built on the stack.
+    char buffer[64];
+    std::string longKey;
+    std::string_view key;
+    if (trimmed.size() <= sizeof buffer) {
+        Cp932UpperAsciiInto(trimmed, buffer);
+        key = std::string_view(buffer, trimmed.size());
+    } else {
+        longKey = Cp932UpperAscii(trimmed);
+        key = longKey;
     }
-    return std::string(mode);
+    const auto found = m_lookUp.find(key);
+    return found != m_lookUp.end() ? std::string_view(found->second) : mode;
 }
 
 } // namespace zentu

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zentu {
@@ -32,9 +33,22 @@ public:
     /// kept); rows 0 to count, columns 1 to 4, are compared with their cells trimmed; the first match gives
     /// column 0 trimmed. No match: unchanged.
     std::string conv_mode_tbl(std::string_view mode) const;
+    /// As conv_mode_tbl, without copying: the ADIF mode, or `mode` itself when no row matches. The text returned
+    /// lives as long as `mode` and the table.
+    std::string_view lookUp(std::string_view mode) const;
 
 private:
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+
+    void prepareLookUp();
+
     std::vector<Row> m_rows{Row{}};
+    /// Every trimmed spelling with the trimmed ADIF mode of the first row that holds it, made when the table is
+    /// read: a run looks a mode up once per record.
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> m_lookUp;
 };
 
 } // namespace zentu

@@ -104,25 +104,30 @@ std::string AnsiByteMid(std::string_view utf8, std::int32_t start, std::int32_t 
     return Cp932Codec::decodeLossy(std::string_view(bytes).substr(from, to - from));
 }
 
-bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 bool Cp932EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && Cp932UpperAscii(a) == Cp932UpperAscii(b);
 }
 
 std::string Cp932UpperAscii(std::string_view cp932) {
-    std::string out(cp932);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
+    std::string out(cp932.size(), '\0');
+    Cp932UpperAsciiInto(cp932, out.data());
+    return out;
+}
+
+void Cp932UpperAsciiInto(std::string_view cp932, char* out) {
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(cp932[i]);
+        out[i] = cp932[i];
         if (IsCp932LeadByte(byte)) {
-            ++i; // the trail byte belongs to the double-byte character and is never folded
+            // The trail byte belongs to the double-byte character and is never folded.
+            if (i + 1 < cp932.size()) {
+                ++i;
+                out[i] = cp932[i];
+            }
         } else if (byte >= 'a' && byte <= 'z') {
             out[i] = static_cast<char>(byte - 'a' + 'A');
         }
     }
-    return out;
 }
 
 std::string ShortenPathForDisplay(std::string_view path, std::int32_t budget, char separator) {

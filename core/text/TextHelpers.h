@@ -46,11 +46,15 @@ std::string AnsiByteMid(std::string_view utf8, std::int32_t start, std::int32_t 
 
 /// Whether a CP932 byte starts a double-byte character (0x81-0x9F, 0xE0-0xFC), so that the next byte
 /// belongs to it whatever its value.
-bool IsCp932LeadByte(unsigned char byte);
+inline bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 /// Upper-cases the ASCII letters of CP932 bytes; the bytes of double-byte characters stay as they are
 /// (a trail byte may look like a lower-case letter).
 std::string Cp932UpperAscii(std::string_view cp932);
+/// As Cp932UpperAscii, written to `out` (room for cp932.size() bytes).
+void Cp932UpperAsciiInto(std::string_view cp932, char* out);
 
 /// The path separator of this platform, as the program writes it in paths and texts.
 inline constexpr char kNativeSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
