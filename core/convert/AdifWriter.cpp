@@ -3,7 +3,11 @@
 #include "convert/DateTime.h"
 #include "convert/ModeTable.h"
 #include "text/NumberText.h"
+#include "text/ShortBytes.h"
 #include "text/TextHelpers.h"
+
+#include <cstring>
+#include <initializer_list>
 
 namespace zentu {
 
@@ -47,43 +51,88 @@ std::string_view Right(std::string_view text, std::size_t length) {
     return text.size() <= length ? text : text.substr(text.size() - length);
 }
 
-/// hh + mm + zone letter from a record time "hh:mmJ". A time "hh:mm" without zone letter gives hhmm (it then
-/// counts as UTC); the plain rule (characters 1-2 and the last three) would give "hh:mm" and lose it.
-std::string RecordTime(std::string_view field) {
+/// Copies the parts one after another into `buffer` (room for all of them) and returns the joined text.
+std::string_view Joined(char* buffer, std::initializer_list<std::string_view> parts) {
+    std::size_t length = 0;
+    for (const std::string_view part : parts) {
+        if (!part.empty()) {
+            std::memcpy(buffer + length, part.data(), part.size());
+            length += part.size();
+        }
+    }
+    return {buffer, length};
+}
+
+/// hh + mm + zone letter from a record time "hh:mmJ", in `buffer` (5 bytes). A time "hh:mm" without zone letter
+/// gives hhmm (it then counts as UTC); the plain rule (characters 1-2 and the last three) would give "hh:mm" and
+/// lose it. A time shorter than five characters stays as it is.
+std::string_view RecordTime(std::string_view field, char* buffer) {
     if (field.size() == 5 && field[2] == ':') {
-        return std::string(field.substr(0, 2)).append(field.substr(3, 2));
+        return Joined(buffer, {field.substr(0, 2), field.substr(3, 2)});
     }
     if (field.size() >= 5) {
-        return std::string(Mid(field, 1, 2)).append(Right(field, 3));
+        return Joined(buffer, {Mid(field, 1, 2), Right(field, 3)});
     }
-    return std::string(field);
+    return field;
 }
 
-void AppendField(std::string& out, std::string_view tag, std::string_view value) {
-    out += tag;
-    out += std::to_string(Cp932CharacterCount(value));
-    out += '>';
-    out += value;
-}
-
-} // namespace
-
-std::string freq_band(double mhz) {
+std::string_view BandOf(double mhz) {
     for (const BandRow& row : kBands) {
         if (row.lower <= mhz && mhz <= row.upper) {
-            return std::string(row.band);
+            return row.band;
         }
     }
     return {};
 }
 
-std::string FixedModeName(std::string_view mode) {
+std::string_view FixedMode(std::string_view mode) {
     for (const ModeRow& row : kFixedModes) {
         if (mode == row.hamlog) {
-            return std::string(row.adif);
+            return row.adif;
         }
     }
-    return std::string(mode);
+    return mode;
+}
+
+/// Writes a record into room made for it beforehand (its largest size is known before it is written), so a record
+/// costs one size check instead of one per piece.
+class RecordText {
+public:
+    explicit RecordText(char* at) : m_at(at) {}
+    void put(std::string_view text) { m_at = CopyBytes(m_at, text); }
+    void put(char c) { *m_at++ = c; }
+    void number(std::size_t value) {
+        char digits[20];
+        std::size_t count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value > 0);
+        while (count > 0) {
+            *m_at++ = digits[--count];
+        }
+    }
+    /// tag + the value's length in characters + ">" + the value.
+    void field(std::string_view tag, std::string_view value) {
+        put(tag);
+        number(Cp932CharacterCount(value));
+        put('>');
+        put(value);
+    }
+    char* end() const { return m_at; }
+
+private:
+    char* m_at;
+};
+
+} // namespace
+
+std::string freq_band(double mhz) {
+    return std::string(BandOf(mhz));
+}
+
+std::string FixedModeName(std::string_view mode) {
+    return std::string(FixedMode(mode));
 }
 
 std::string AdifHeader(std::string_view versionText) {
@@ -106,17 +155,18 @@ std::size_t Cp932CharacterCount(std::string_view cp932) {
     return count;
 }
 
-bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable) {
+bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* modeTable) {
+    // The date is characters 1-2, 4-5 and 7-8 of "yy/mm/dd", whatever stands between them.
     const std::string_view dateField = fields[1];
-    const std::string date =
-        std::string(Mid(dateField, 1, 2)).append(Mid(dateField, 4, 2)).append(Mid(dateField, 7, 2));
-    const std::string time = RecordTime(fields[2]);
+    char dateBuffer[6];
+    const std::string_view date =
+        Joined(dateBuffer, {Mid(dateField, 1, 2), Mid(dateField, 4, 2), Mid(dateField, 7, 2)});
+    char timeBuffer[5];
+    const std::string_view time = RecordTime(fields[2], timeBuffer);
 
-    std::string qsoDate;
-    std::string timeOn;
-    const bool valid = time.find('J') != std::string::npos ? conv_J2U_2(date, time, qsoDate, timeOn)
-                                                           : conv_UTC(date, time, qsoDate, timeOn);
-    if (!valid) {
+    char qsoDate[8];
+    char timeOn[4];
+    if (!RecordDateTimeToUtc(date, time, time.find('J') != std::string_view::npos, qsoDate, timeOn)) {
         // A QSO_DATE or TIME_ON that is no real date-time is refused by strict readers and moved to another day
         // by lenient ones: such a record stays out of the ADIF file.
         return false;
@@ -126,23 +176,40 @@ bool write_adif(std::string& out, const std::array<std::string, 16>& fields, con
     if (!frequency.empty() && frequency.back() == '.') {
         frequency = frequency.substr(0, frequency.find('.'));
     }
-    const std::string band = freq_band(Val(frequency));
+    const std::string_view band = BandOf(Val(frequency));
 
-    std::string mode = FixedModeName(fields[6]);
+    std::string_view mode = FixedMode(fields[6]);
     if (modeTable != nullptr) {
-        mode = modeTable->conv_mode_tbl(mode);
+        mode = modeTable->lookUp(mode);
     }
 
-    AppendField(out, "<CALL:", fields[0]);
-    out.append(" <QSO_DATE:8:d>").append(qsoDate);
-    out.append(" <TIME_ON:4>").append(timeOn);
-    AppendField(out, " <MODE:", mode);
-    AppendField(out, " <BAND:", band);
-    AppendField(out, " <FREQ:", frequency);
-    AppendField(out, " <RST_SENT:", fields[3]);
-    AppendField(out, " <RST_RCVD:", fields[4]);
-    out.append(" <EOR>").append(kCrLf).append(kCrLf);
+    // Tags, blanks and line ends take less than 128 bytes; each counted value adds its digits (20 at most).
+    constexpr std::size_t kFixedRoom = 128;
+    constexpr std::size_t kNumberRoom = 20;
+    const std::size_t room = kFixedRoom + 6 * kNumberRoom + fields[0].size() + mode.size() + band.size() +
+                             frequency.size() + fields[3].size() + fields[4].size();
+    const std::size_t start = out.size();
+    out.resize(start + room);
+    RecordText text(out.data() + start);
+    text.field("<CALL:", fields[0]);
+    text.put(" <QSO_DATE:8:d>");
+    text.put({qsoDate, sizeof qsoDate});
+    text.put(" <TIME_ON:4>");
+    text.put({timeOn, sizeof timeOn});
+    text.field(" <MODE:", mode);
+    text.field(" <BAND:", band);
+    text.field(" <FREQ:", frequency);
+    text.field(" <RST_SENT:", fields[3]);
+    text.field(" <RST_RCVD:", fields[4]);
+    text.put(" <EOR>");
+    text.put(kCrLf);
+    text.put(kCrLf);
+    out.resize(static_cast<std::size_t>(text.end() - out.data()));
     return true;
+}
+
+bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable) {
+    return write_adif(out, ViewsOf(fields), modeTable);
 }
 
 } // namespace zentu

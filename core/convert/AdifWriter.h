@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/FieldTexts.h"
+
 namespace zentu {
 
 class ModeTable;
@@ -30,6 +32,7 @@ std::size_t Cp932CharacterCount(std::string_view cp932);
 /// The mode goes through the fixed list, then through `modeTable` when one is given.
 /// Returns false, appending nothing, when the record's date and time do not form a valid date-time (a day the
 /// calendar lacks, 25:00, blanks, letters): the caller counts it as left out of the ADIF file.
+bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* modeTable);
 bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable);
 
 } // namespace zentu

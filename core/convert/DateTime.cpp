@@ -1,5 +1,6 @@
 #include "convert/DateTime.h"
 
+#include <array>
 #include <chrono>
 #include <optional>
 
@@ -113,27 +114,36 @@ DateTimeValue ShiftToUtc(const DateTimeValue& jst) {
     return DateTimeValue{chr::year_month_day{day}, minutesOfDay / 60, minutesOfDay % 60};
 }
 
-void AppendDigits(std::string& out, int value, int width) {
-    std::string digits(static_cast<std::size_t>(width), '0');
-    for (int i = width - 1; i >= 0 && value > 0; --i) {
-        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+/// The last `width` decimal digits of a value, zero-padded on the left.
+void WriteDigits(char* out, int value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + (value > 0 ? value % 10 : 0));
         value /= 10;
     }
-    out += digits;
+}
+
+/// yyyymmdd into out[0..7].
+void WriteDate(char* out, const chr::year_month_day& date) {
+    WriteDigits(out, static_cast<int>(date.year()), 4);
+    WriteDigits(out + 4, static_cast<int>(static_cast<unsigned>(date.month())), 2);
+    WriteDigits(out + 6, static_cast<int>(static_cast<unsigned>(date.day())), 2);
+}
+
+/// hhmm into out[0..3].
+void WriteTime(char* out, int hour, int minute) {
+    WriteDigits(out, hour, 2);
+    WriteDigits(out + 2, minute, 2);
 }
 
 std::string FormatDate(const chr::year_month_day& date) {
-    std::string text;
-    AppendDigits(text, static_cast<int>(date.year()), 4);
-    AppendDigits(text, static_cast<int>(static_cast<unsigned>(date.month())), 2);
-    AppendDigits(text, static_cast<int>(static_cast<unsigned>(date.day())), 2);
+    std::string text(8, '0');
+    WriteDate(text.data(), date);
     return text;
 }
 
 std::string FormatTime(int hour, int minute) {
-    std::string text;
-    AppendDigits(text, hour, 2);
-    AppendDigits(text, minute, 2);
+    std::string text(4, '0');
+    WriteTime(text.data(), hour, minute);
     return text;
 }
 
@@ -168,18 +178,30 @@ bool IsNextTo(const chr::year_month_day& date, const std::optional<chr::year_mon
 /// The common part of conv_J2U_2 and conv_UTC.
 bool ConvertRecordDateTime(std::string_view date, std::string_view time, bool shift, std::string& qsoDate,
                            std::string& timeOn) {
-    const auto day = ParseShortDate(date);
-    const auto hourMinute = ParseRecordTime(time);
-    if (!day || !hourMinute) {
+    char dateText[8];
+    char timeText[4];
+    if (!RecordDateTimeToUtc(date, time, shift, dateText, timeText)) {
         return false;
     }
-    DateTimeValue value{*day, hourMinute->first, hourMinute->second};
-    if (shift) {
-        value = ShiftToUtc(value);
-    }
-    qsoDate = FormatDate(value.date);
-    timeOn = FormatTime(value.hour, value.minute);
+    qsoDate.assign(dateText, sizeof dateText);
+    timeOn.assign(timeText, sizeof timeText);
     return true;
+}
+
+/// The text without any of the character `removed`: in `buffer` when it fits there, else in `spill`. The date
+/// filter looks at every record, so it makes no string for the usual short field.
+std::string_view WithoutChar(std::string_view text, char removed, std::array<char, 16>& buffer, std::string& spill) {
+    if (text.size() > buffer.size()) {
+        spill = RemoveAll(text, std::string_view(&removed, 1));
+        return spill;
+    }
+    std::size_t length = 0;
+    for (const char c : text) {
+        if (c != removed) {
+            buffer[length++] = c;
+        }
+    }
+    return {buffer.data(), length};
 }
 
 } // namespace
@@ -197,6 +219,21 @@ bool conv_J2U(std::string_view date, std::string_view time, std::string& outDate
     const DateTimeValue utc = ShiftToUtc(DateTimeValue{*day, hourMinute->first, hourMinute->second});
     outDate = FormatDate(utc.date);
     outTime = FormatTime(utc.hour, utc.minute) + "U";
+    return true;
+}
+
+bool RecordDateTimeToUtc(std::string_view date, std::string_view time, bool shift, char* qsoDate, char* timeOn) {
+    const auto day = ParseShortDate(date);
+    const auto hourMinute = ParseRecordTime(time);
+    if (!day || !hourMinute) {
+        return false;
+    }
+    DateTimeValue value{*day, hourMinute->first, hourMinute->second};
+    if (shift) {
+        value = ShiftToUtc(value);
+    }
+    WriteDate(qsoDate, value.date);
+    WriteTime(timeOn, value.hour, value.minute);
     return true;
 }
 
@@ -234,8 +271,12 @@ DateDecision Date_sub(std::string_view dateField, std::string_view timeField, co
     if (!keys.valid) {
         return DateDecision::Skip;
     }
-    const auto recordDate = ParseShortDate(RemoveAll(dateField, "/"));
-    const std::string time = RemoveAll(timeField, ":");
+    std::array<char, 16> dateBuffer;
+    std::array<char, 16> timeBuffer;
+    std::string dateSpill;
+    std::string timeSpill;
+    const auto recordDate = ParseShortDate(WithoutChar(dateField, '/', dateBuffer, dateSpill));
+    const std::string_view time = WithoutChar(timeField, ':', timeBuffer, timeSpill);
     const auto recordTime = ParseRecordTime(time);
     if (!recordDate || !recordTime) {
         return DateDecision::Invalid;
@@ -257,7 +298,7 @@ DateDecision Date_sub(std::string_view dateField, std::string_view timeField, co
     int hour = recordTime->first;
     int minute = recordTime->second;
     const bool nearEdge = IsNextTo(date, KeyDate(keys.start_key)) || IsNextTo(date, KeyDate(keys.end_key));
-    if (nearEdge && time.find('J') != std::string::npos) {
+    if (nearEdge && time.find('J') != std::string_view::npos) {
         const DateTimeValue utc = ShiftToUtc(DateTimeValue{date, hour, minute});
         date = utc.date;
         hour = utc.hour;

@@ -23,6 +23,10 @@ bool conv_J2U_2(std::string_view date, std::string_view time, std::string& qsoDa
 /// As conv_J2U_2 without the shift.
 bool conv_UTC(std::string_view date, std::string_view time, std::string& qsoDate, std::string& timeOn);
 
+/// conv_J2U_2 (`shift`) or conv_UTC writing QSO_DATE to qsoDate[0..7] and TIME_ON to timeOn[0..3], for the ADIF
+/// writer's loop, which makes no strings per record.
+bool RecordDateTimeToUtc(std::string_view date, std::string_view time, bool shift, char* qsoDate, char* timeOn);
+
 /// The date range of range mode 1 as 12-digit numbers yyyymmddhhmm.
 struct RangeKeys {
     std::int64_t start_key = 0;

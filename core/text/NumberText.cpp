@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -98,6 +100,33 @@ bool isTooLarge(std::string_view number) {
     return magnitude > 0;
 }
 
+/// The value of digits with at most one decimal point and no exponent, when they hold at most 15 significant digits
+/// and 22 decimals: the digits as a whole number are then exact in a double, and so is the power of ten, so one
+/// division gives the correctly rounded value, as from_chars would. Nothing for any other text. (Frequencies are
+/// read this way once per record.)
+std::optional<double> plainDecimal(std::string_view number) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExactBelow = 1000000000000000ULL; // 10^15 < 2^53
+    std::uint64_t digits = 0;
+    std::size_t decimals = 0;
+    bool afterPoint = false;
+    for (const char c : number) {
+        if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else if (isDigit(c) && digits < kExactBelow) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += afterPoint ? 1 : 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits >= kExactBelow || decimals >= std::size(kPowersOfTen)) {
+        return std::nullopt;
+    }
+    return static_cast<double>(digits) / kPowersOfTen[decimals];
+}
+
 /// The value of a text that scanNumber accepted whole. Independent of the C locale (the windows' toolkit
 /// sets it from the environment, which may want a decimal comma).
 double convertNumber(std::string_view number) {
@@ -107,6 +136,9 @@ double convertNumber(std::string_view number) {
         number.remove_prefix(1);
     }
     double value = 0.0;
+    if (const std::optional<double> plain = plainDecimal(number)) {
+        return negative ? -*plain : *plain;
+    }
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)end;
     if (ec == std::errc::result_out_of_range) {
