@@ -7,47 +7,24 @@
 #include "convert/JobPlan.h"
 #include "convert/JobSummary.h"
 #include "convert/ModeTable.h"
+#include "convert/OutputWriter.h"
+#include "convert/RecordBlock.h"
 #include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/AtomicFile.h"
 #include "platform/ProgramPaths.h"
 #include "text/Cp932Codec.h"
 #include "text/NumberText.h"
+#include "text/ShortBytes.h"
 #include "text/TextHelpers.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <system_error>
 #include <vector>
 
 namespace zentu {
-
-namespace {
-
-// Output is collected in memory and handed to the file in blocks of this size.
-constexpr std::size_t kFlushSize = 1 << 20;
-
-// Buffers one output file and reports the first write failure.
-class OutputBuffer {
-public:
-    bool open(const std::filesystem::path& target) { return m_file.open(target, "出力ファイル"); }
-    std::string& text() { return m_text; }
-    bool flushIfFull() { return m_text.size() < kFlushSize || flush(); }
-    bool flush() {
-        const bool written = m_file.write(m_text);
-        m_text.clear();
-        return written;
-    }
-    /// Writes what is left and makes the temporary file ready to be put in place.
-    bool finish() { return flush() && m_file.finish(); }
-    AtomicFile& file() { return m_file; }
-    const std::string& errorString() const { return m_file.errorString(); }
-
-private:
-    AtomicFile m_file;
-    std::string m_text;
-};
-
-} // namespace
 
 void LeftOutRecords::add(std::int64_t number) {
     ++count;
@@ -112,26 +89,47 @@ bool SplitPath(const std::string& path, SplitPathParts& parts) {
     return true;
 }
 
-void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields) {
-    // Fields 1 to 14 and 16; field 15 is not written. Quotes inside a field are doubled.
-    static constexpr int kWritten[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15};
-    for (int i = 0; i < 15; ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        out += '"';
-        for (const char c : fields[static_cast<std::size_t>(kWritten[i])]) {
-            if (c == '"') {
-                out += '"';
-            }
-            out += c;
-        }
-        out += '"';
+void AppendCsvLine(std::string& out, const FieldTexts& fields) {
+    // Fields 1 to 14 and 16; field 15 is not written. Quotes inside a field are doubled. The line is written into
+    // room made for its longest form (every byte a quote), then cut to what it took.
+    static constexpr std::size_t kWritten[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15};
+    std::size_t room = 2;
+    for (const std::size_t k : kWritten) {
+        room += 2 * fields[k].size() + 3;
     }
-    out += "\r\n";
+    const std::size_t start = out.size();
+    out.resize(start + room);
+    char* at = out.data() + start;
+    for (const std::size_t k : kWritten) {
+        if (k > 0) {
+            *at++ = ',';
+        }
+        *at++ = '"';
+        const std::string_view text = fields[k];
+        if (!ContainsByte(text, '"')) {
+            at = CopyBytes(at, text);
+        } else {
+            for (const char c : text) {
+                if (c == '"') {
+                    *at++ = '"';
+                }
+                *at++ = c;
+            }
+        }
+        *at++ = '"';
+    }
+    *at++ = '\r';
+    *at++ = '\n';
+    out.resize(static_cast<std::size_t>(at - out.data()));
+}
+
+void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields) {
+    AppendCsvLine(out, ViewsOf(fields));
 }
 
 namespace {
+
+constexpr std::string_view kOutputRole = "出力ファイル";
 
 RunResult Failure(RunFailure failure, std::string error) {
     RunResult result;
@@ -191,8 +189,8 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     AtomicFile::removeLeftovers(AdifPathFor(result.csvPath));
     AtomicFile::removeLeftovers(settingsFile);
 
-    OutputBuffer csv;
-    if (!csv.open(result.csvPath)) {
+    AtomicFile csv;
+    if (!csv.open(result.csvPath, kOutputRole)) {
         return Failure(RunFailure::Failed, csv.errorString());
     }
     const int openCode = library.open(logPath);
@@ -200,13 +198,10 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         library.close();
         return Failure(RunFailure::Failed, LogOpenFailureText(logPath, openCode));
     }
-    OutputBuffer adif;
-    if (withAdif) {
-        if (!adif.open(result.adifPath)) {
-            library.close();
-            return Failure(RunFailure::Failed, adif.errorString());
-        }
-        adif.text() = AdifHeader(options.versionText);
+    AtomicFile adif;
+    if (withAdif && !(adif.open(result.adifPath, kOutputRole) && adif.write(AdifHeader(options.versionText)))) {
+        library.close();
+        return Failure(RunFailure::Failed, adif.errorString());
     }
 
     const RecordRange range = RecordRangeFor(settings, input.rangeMode, input.record_count, input.new_start_rec_no);
@@ -218,7 +213,12 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         observer->progressStarted(range.progressMaximum);
     }
 
-    std::array<std::string, 16> fields;
+    // This thread reads the records and hands the ones taken over in blocks; the writer formats and writes them on
+    // its own thread meanwhile.
+    OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable);
+    std::unique_ptr<RecordBlock> block = writer.firstBlock();
+    char date[RecordLibrary::kTextSize];
+    char time[RecordLibrary::kTextSize];
     std::int64_t progress = 0;
     for (std::int64_t i = range.first; i <= range.last; ++i) {
         if (!library.read(static_cast<std::int32_t>(i))) {
@@ -227,10 +227,10 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         }
         bool take = true;
         if (input.rangeMode == RangeMode::DateRange) {
-            const std::string date = library.field(2);
-            const std::string time = library.field(3);
+            const std::string_view dateText(date, library.fieldInto(2, date));
+            const std::string_view timeText(time, library.fieldInto(3, time));
             const DateDecision decision =
-                keys.valid ? Date_sub(date, time, keys, settings.set_date_time_UJ) : DateDecision::Skip;
+                keys.valid ? Date_sub(dateText, timeText, keys, settings.set_date_time_UJ) : DateDecision::Skip;
             if (decision == DateDecision::Invalid) {
                 ++result.invalidDateRecords;
                 result.dateRangeUndecided.add(i);
@@ -238,26 +238,21 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             take = decision == DateDecision::Take;
         }
         if (take) {
-            library.fields(fields);
-            AppendCsvLine(csv.text(), fields);
+            block->addLoaded(library, i);
             ++result.output_count;
-            bool written = csv.flushIfFull();
-            if (withAdif) {
-                if (!write_adif(adif.text(), fields, options.modeTable)) {
-                    ++result.invalidDateRecords;
-                    result.adifLeftOut.add(i);
-                }
-                written = written && adif.flushIfFull();
-            }
-            if (!written) {
+            if (block->full() && !writer.handOver(block)) {
                 library.close();
-                return Failure(RunFailure::Failed, !csv.errorString().empty() ? csv.errorString() : adif.errorString());
+                return Failure(RunFailure::Failed, writer.errorString());
             }
         }
         if (observer != nullptr) {
             observer->progressed(progress);
         }
         ++progress;
+    }
+    if (!block->empty() && !writer.handOver(block)) {
+        library.close();
+        return Failure(RunFailure::Failed, writer.errorString());
     }
 
     // The last-QSO signature always describes the record at the new last_end_rec_no, the log's last record. It is
@@ -269,11 +264,17 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             library.close();
             return Failure(RunFailure::Failed, RecordReadFailure(settings.set_hdb_dir, input.record_count));
         }
+        std::array<std::string, 16> fields;
         library.fields(fields);
         signature = StoredLastQsoSignature(fields);
     }
     library.close();
 
+    if (!writer.finish()) {
+        return Failure(RunFailure::Failed, writer.errorString());
+    }
+    result.adifLeftOut = writer.adifLeftOut();
+    result.invalidDateRecords += result.adifLeftOut.count;
     if (!csv.finish()) {
         return Failure(RunFailure::Failed, csv.errorString());
     }
@@ -297,9 +298,9 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             return Failure(RunFailure::Failed, error);
         }
     }
-    std::vector<AtomicFile*> files = {&csv.file()};
+    std::vector<AtomicFile*> files = {&csv};
     if (withAdif) {
-        files.push_back(&adif.file());
+        files.push_back(&adif);
     }
     if (settingsReady.isReady()) {
         files.push_back(&settingsReady);

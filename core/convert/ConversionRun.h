@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/FieldTexts.h"
 #include "convert/JobLock.h"
 #include "convert/RangeMode.h"
 #include "settings/JobSettings.h"
@@ -104,6 +105,7 @@ bool SplitPath(const std::string& path, SplitPathParts& parts);
 
 /// Builds the CSV line of a record (15 quoted fields: 1 to 14 and 16, quotes doubled, CR LF) from its
 /// sixteen field texts as the library gave them.
+void AppendCsvLine(std::string& out, const FieldTexts& fields);
 void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields);
 
 /// The conversion run: reads the job's range of records through the record library, writes the CSV file

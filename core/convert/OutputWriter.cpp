@@ -1,0 +1,127 @@
+#include "convert/OutputWriter.h"
+
+#include "convert/AdifWriter.h"
+#include "convert/RecordBlock.h"
+#include "platform/AtomicFile.h"
+
+namespace zentu {
+
+namespace {
+
+/// Output is gathered in memory and handed to the file in pieces of about this size.
+constexpr std::size_t kWriteSize = 1 << 20;
+/// Blocks going round: one being filled, one being written, one waiting between them.
+constexpr int kBlocks = 3;
+
+} // namespace
+
+bool OutputWriter::Output::writeIfFull(bool always) {
+    if (file == nullptr || (!always && text.size() < kWriteSize)) {
+        return true;
+    }
+    const bool written = file->write(text);
+    text.clear();
+    return written;
+}
+
+OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable) : m_modeTable(modeTable) {
+    m_csv.file = &csv;
+    m_adif.file = adif;
+    for (int i = 1; i < kBlocks; ++i) {
+        m_spare.push_back(std::make_unique<RecordBlock>());
+    }
+    m_thread = std::thread([this] { work(); });
+}
+
+OutputWriter::~OutputWriter() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+std::unique_ptr<RecordBlock> OutputWriter::firstBlock() {
+    return std::make_unique<RecordBlock>();
+}
+
+bool OutputWriter::handOver(std::unique_ptr<RecordBlock>& block) {
+    std::unique_lock lock(m_mutex);
+    if (m_failed) {
+        return false;
+    }
+    m_filled.push_back(std::move(block));
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return !m_spare.empty() || m_failed; });
+    if (m_failed) {
+        return false;
+    }
+    block = std::move(m_spare.back());
+    m_spare.pop_back();
+    return true;
+}
+
+bool OutputWriter::finish() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+    // The thread has ended: what it left is this thread's now.
+    if (m_failed) {
+        return false;
+    }
+    return writeOut(m_csv, true) && writeOut(m_adif, true);
+}
+
+bool OutputWriter::writeOut(Output& output, bool always) {
+    if (!output.writeIfFull(always)) {
+        m_error = output.file->errorString();
+        return false;
+    }
+    return true;
+}
+
+void OutputWriter::work() {
+    for (;;) {
+        std::unique_ptr<RecordBlock> block;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return !m_filled.empty() || m_finishing || m_stopping; });
+            if (m_stopping || m_filled.empty()) {
+                return;
+            }
+            block = std::move(m_filled.front());
+            m_filled.pop_front();
+        }
+        const bool written = write(*block);
+        block->clear();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_spare.push_back(std::move(block));
+            m_failed = !written;
+        }
+        m_changed.notify_all();
+        if (!written) {
+            return;
+        }
+    }
+}
+
+bool OutputWriter::write(const RecordBlock& block) {
+    const bool withAdif = m_adif.file != nullptr;
+    for (std::size_t record = 0; record < block.size(); ++record) {
+        const FieldTexts fields = block.fields(record);
+        AppendCsvLine(m_csv.text, fields);
+        if (withAdif && !write_adif(m_adif.text, fields, m_modeTable)) {
+            m_adifLeftOut.add(block.number(record));
+        }
+    }
+    return writeOut(m_csv, false) && writeOut(m_adif, false);
+}
+
+} // namespace zentu
