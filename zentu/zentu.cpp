@@ -14,9 +14,11 @@
 #include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
+#include "gui/BusyWindows.h"
 #include "gui/PathLabel.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
+#include "gui/RunProgress.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "text/NumberText.h"
@@ -37,21 +39,7 @@ namespace texts = zentu_texts;
 namespace shared = job_texts;
 
 const QColor kBlack(0, 0, 0);
-const QColor kGreen(0, 128, 0);
-const QColor kLightBlue(0, 0, 255);
-const QColor kDarkRed(192, 0, 0);
 const QColor kLightRed(255, 0, 0);
-
-void SetColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-void SetText(QLabel* label, const QString& text, const QColor& colour) {
-    SetColour(label, colour);
-    label->setText(text);
-}
 
 /// A file exists at the path and its text holds the separator (what the summary asks of a log or output file).
 bool IsUsableFile(const std::string& path) {
@@ -64,32 +52,6 @@ bool FileExists(const std::string& path) {
     std::error_code ignored;
     return !TrimBlanks(path).empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
 }
-
-/// Shows a run's progress on the progress bar and its output count.
-class WindowRunObserver : public RunObserver {
-public:
-    WindowRunObserver(QProgressBar* bar, QLabel* outputCount) : m_bar(bar), m_outputCount(outputCount) {}
-
-    void progressStarted(double maximum) override {
-        m_bar->setMinimum(0);
-        m_bar->setMaximum(static_cast<int>(std::min<double>(maximum, INT_MAX)));
-    }
-    void progressed(std::int64_t value) override {
-        m_bar->setValue(static_cast<int>(std::min<std::int64_t>(value, m_bar->maximum())));
-    }
-    void outputCounted(std::int64_t output_count) override {
-        m_bar->setValue(0);
-        SetText(m_outputCount,
-                QString::fromUtf8(shared::kOutputCountPrefix) + QString::number(output_count) +
-                    QString::fromUtf8(shared::kCountSuffix),
-                kLightBlue);
-        m_outputCount->repaint();
-    }
-
-private:
-    QProgressBar* m_bar;
-    QLabel* m_outputCount;
-};
 
 } // namespace
 
@@ -104,7 +66,7 @@ zentu::zentu(ZentuState& state, ZentuWindows& windows, Prompts& prompts, QWidget
     bold.setBold(true);
     m_ui->Label14->setFont(bold);
     SetColour(m_ui->Label14, kLightRed);
-    SetColour(m_ui->Label1, kDarkRed);
+    SetColour(m_ui->Label1, kRunDarkRed);
     for (QLineEdit* box : {m_ui->Text1, m_ui->Text2_0, m_ui->Text2_1, m_ui->Text2_2}) {
         RefuseTextOutsideCp932(box, prompts);
     }
@@ -314,7 +276,7 @@ void zentu::ShowJobSettings() {
         showInputCount();
     } else if (plan.refusal == PlanRefusal::LogUnreadable) {
         SetText(m_ui->lblInfo, QString::fromUtf8(plan.logMissing ? texts::kLogNotFound : texts::kLogUnreadable),
-                kDarkRed);
+                kRunDarkRed);
     }
     m_ui->lblInfo->repaint();
     showPlan(plan);
@@ -322,7 +284,7 @@ void zentu::ShowJobSettings() {
         m_ui->Label2->setText(QString::fromUtf8(shared::kAnytimeLast));
     }
     m_ui->Label3->repaint();
-    SetText(m_ui->Label1, QString::fromUtf8(texts::kInstruction), kDarkRed);
+    SetText(m_ui->Label1, QString::fromUtf8(texts::kInstruction), kRunDarkRed);
     m_ui->Label1->repaint();
     repaint();
 
@@ -350,20 +312,20 @@ void zentu::showPlan(const JobPlan& plan) {
         m_state.new_start_rec_no = plan.new_start_rec_no;
     }
     // The summary in green when the job can run as it stands; otherwise the reason below it, and no run.
-    SetText(m_ui->Label3, Q(plan.summary), plan.stands() ? kGreen : kDarkRed);
+    SetText(m_ui->Label3, Q(plan.summary), plan.stands() ? kRunGreen : kRunDarkRed);
     m_ui->cmdHenkan->setEnabled(plan.canRun() && !plan.logShorterThanLastRun);
     if (!plan.stands()) {
-        SetText(m_ui->Label2, Q(plan.reason), kDarkRed);
+        SetText(m_ui->Label2, Q(plan.reason), kRunDarkRed);
     } else if (plan.noNewRecords) {
-        SetColour(m_ui->Label3, kDarkRed);
-        SetText(m_ui->Label2, QString::fromUtf8(shared::kNoNewRecords), kDarkRed);
+        SetColour(m_ui->Label3, kRunDarkRed);
+        SetText(m_ui->Label2, QString::fromUtf8(shared::kNoNewRecords), kRunDarkRed);
     } else if (plan.logShorterThanLastRun) {
         // Contacts were deleted since the previous run: nothing new can be told apart (the changed-log warning
         // says more), and a run would only move the bookkeeping past contacts never exported.
-        SetColour(m_ui->Label3, kDarkRed);
+        SetColour(m_ui->Label3, kRunDarkRed);
         SetText(m_ui->Label2,
                 QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(texts::kLogShorter).arg(plan.record_count),
-                kDarkRed);
+                kRunDarkRed);
     }
 }
 
@@ -418,16 +380,17 @@ void zentu::DeleteJob() {
 }
 
 void zentu::runJob() {
-    if (!m_state.plan.canRun() || m_state.plan.logShorterThanLastRun) {
-        return; // the button is disabled for such a job; nothing may run with another job's range
+    if (m_running || !m_state.plan.canRun() || m_state.plan.logShorterThanLastRun) {
+        return; // the button is disabled for such a job; nothing may run with another job's range, or twice
     }
+    m_running = true;
     for (QAction* action : {m_ui->mnuConfig, m_ui->mnuSet_hani, m_ui->mnuDisp_out->menuAction()}) {
         action->setEnabled(false);
     }
     m_ui->cmdHenkan->setEnabled(false);
     m_ui->ProgressBar1->setMinimum(0);
-    SetText(m_ui->lblMsg, QString::fromUtf8(shared::kBusy), kGreen);
-    SetText(m_ui->Label1, QString::fromUtf8(shared::kBusyLong), kGreen);
+    SetText(m_ui->lblMsg, QString::fromUtf8(shared::kBusy), kRunGreen);
+    SetText(m_ui->Label1, QString::fromUtf8(shared::kBusyLong), kRunGreen);
     repaintRunTexts();
 
     RunOptions options;
@@ -435,23 +398,28 @@ void zentu::runJob() {
     options.modeTable = &m_state.mode_table;
     options.storeSignature = true;
     options.saveAllKeys = true;
-    WindowRunObserver observer(m_ui->ProgressBar1, m_ui->lblOutRec);
-    const RunResult result =
-        RunConversion(m_state.library, m_state.settings,
-                      m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob), options, &observer);
+    // The run works on a thread of its own with its own copy of the settings. Meanwhile every window stays painted
+    // and ignores the user's input, so nothing else starts (no second run, no change of settings) until it ends.
+    RunProgress progress(m_ui->ProgressBar1, m_ui->lblOutRec);
+    const RunInput input = m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob);
+    JobSettings settings = m_state.settings;
+    RunResult result;
+    RunKeepingWindowsPainted([&] { result = RunConversion(m_state.library, settings, input, options, &progress); });
+    m_state.settings = settings;
+    m_running = false;
     if (result.ok) {
         if (!result.adifPath.empty()) {
             m_state.adif_path = result.adifPath;
         }
-        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kLightBlue);
-        SetText(m_ui->Label1, QString::fromUtf8(texts::kDoneLong), kLightBlue);
+        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kRunLightBlue);
+        SetText(m_ui->Label1, QString::fromUtf8(texts::kDoneLong), kRunLightBlue);
         if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
-            SetText(m_ui->Label2, Q(leftOut), kDarkRed);
+            SetText(m_ui->Label2, Q(leftOut), kRunDarkRed);
         }
     } else {
         m_ui->ProgressBar1->setValue(0);
-        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kFailed), kDarkRed);
-        SetText(m_ui->Label1, Q(result.error), kDarkRed);
+        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kFailed), kRunDarkRed);
+        SetText(m_ui->Label1, Q(result.error), kRunDarkRed);
     }
     repaintRunTexts();
     m_ui->cmdHenkan->setEnabled(true);

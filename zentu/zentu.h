@@ -96,6 +96,7 @@ private:
     ZentuWindows& m_windows;
     Prompts& m_prompts;
     std::array<QAction*, 10> m_jobActions{}; ///< index 1 to 9
+    bool m_running = false;                  ///< a run works; it locks the window until it ends
 };
 
 } // namespace zentu

@@ -8,9 +8,11 @@
 #include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
+#include "gui/BusyWindows.h"
 #include "gui/PathLabel.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
+#include "gui/RunProgress.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "text/NumberText.h"
@@ -18,7 +20,6 @@
 
 #include <QCoreApplication>
 #include <QPalette>
-#include <QThread>
 
 #include <algorithm>
 #include <climits>
@@ -30,23 +31,8 @@ namespace {
 namespace texts = arun_texts;
 namespace shared = job_texts;
 
-const QColor kGreen(0, 128, 0);
-const QColor kLightBlue(0, 0, 255);
-const QColor kDarkRed(192, 0, 0);
-
 QString Q(const std::string& utf8) {
     return QString::fromStdString(utf8);
-}
-
-void SetColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-void SetText(QLabel* label, const QString& text, const QColor& colour) {
-    SetColour(label, colour);
-    label->setText(text);
 }
 
 QString ThreeMessages(const ArunJobSlot& slot) {
@@ -64,38 +50,12 @@ int JobOfEntry(const QString& entry) {
     return ok && job >= 1 && job <= 9 ? job : 0;
 }
 
-// Shows a run's progress on the window's progress bar and output count label.
-class WindowRunObserver : public RunObserver {
-public:
-    WindowRunObserver(QProgressBar* bar, QLabel* outputCount) : m_bar(bar), m_outputCount(outputCount) {}
-
-    void progressStarted(double maximum) override {
-        m_bar->setMinimum(0);
-        m_bar->setMaximum(static_cast<int>(std::min<double>(maximum, INT_MAX)));
-    }
-    void progressed(std::int64_t value) override {
-        m_bar->setValue(static_cast<int>(std::min<std::int64_t>(value, m_bar->maximum())));
-    }
-    void outputCounted(std::int64_t output_count) override {
-        m_bar->setValue(0);
-        SetText(m_outputCount,
-                QString::fromUtf8(shared::kOutputCountPrefix) + QString::number(output_count) +
-                    QString::fromUtf8(shared::kCountSuffix),
-                kLightBlue);
-        m_outputCount->repaint();
-    }
-
-private:
-    QProgressBar* m_bar;
-    QLabel* m_outputCount;
-};
-
 } // namespace
 
 zentu_arun::zentu_arun(ArunState& state, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::zentu_arun>()), m_state(state), m_prompts(prompts) {
     m_ui->setupUi(this);
-    SetColour(m_ui->Label9, kDarkRed);
+    SetColour(m_ui->Label9, kRunDarkRed);
     // Long paths, job names and reasons must never widen the window past the screen: these labels take the width
     // the layout gives them (paths are shortened and elided, the others wrap or are cut at the edge, with the
     // whole text as tool tip where it can be cut).
@@ -104,11 +64,8 @@ zentu_arun::zentu_arun(ArunState& state, Prompts& prompts, QWidget* parent)
         KeepLabelFromWideningWindow(*label);
     }
     m_ui->Label6->setWordWrap(true);
-    m_wait = [this](int milliseconds) {
-        // Let the window system show what was just painted, then block: the window does not respond meanwhile.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
-    };
+    // The window stays painted while it waits; the user's input is ignored meanwhile.
+    m_wait = [](int milliseconds) { WaitKeepingWindowsPainted(milliseconds); };
     m_end = [] { QCoreApplication::exit(0); };
 
     connect(m_ui->List1, &QListWidget::currentRowChanged, this, &zentu_arun::onJobSelected);
@@ -156,7 +113,7 @@ void zentu_arun::load() {
     showSummary();
     m_ui->Label1->setText(ThreeMessages(m_state.jobSlots[static_cast<std::size_t>(m_state.CurrentJob)]));
 
-    SetText(m_ui->Label2, QString::fromUtf8(texts::kNotice), kLightBlue);
+    SetText(m_ui->Label2, QString::fromUtf8(texts::kNotice), kRunLightBlue);
 }
 
 void zentu_arun::buildJobList() {
@@ -253,7 +210,7 @@ void zentu_arun::showSummary() {
     const JobPlan& plan = m_state.plan;
     if (plan.refusal == PlanRefusal::LogUnreadable) {
         SetText(m_ui->lblInfo, QString::fromUtf8(plan.logMissing ? texts::kLogNotFound : texts::kLogUnreadable),
-                kDarkRed);
+                kRunDarkRed);
     } else if (plan.counted) {
         SetText(m_ui->lblInfo,
                 QString::fromUtf8(shared::kInputCountPrefix) + QString::number(plan.record_count) +
@@ -263,19 +220,19 @@ void zentu_arun::showSummary() {
     // A job that cannot run says why (a range never saved or not describing a range, a path that cannot be used,
     // outputs that would replace the log, a log that cannot be opened) and its run button stays disabled.
     if (!plan.stands()) {
-        SetText(m_ui->Label6, Q(plan.reason), kDarkRed);
+        SetText(m_ui->Label6, Q(plan.reason), kRunDarkRed);
         m_ui->cmdDo_job->setEnabled(false);
     } else if (plan.logShorterThanLastRun) {
         SetText(m_ui->Label6,
                 QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(shared::kLastEndRecord) +
                     Q(settings.last_end_rec_no),
-                kDarkRed);
+                kRunDarkRed);
         m_ui->cmdDo_job->setEnabled(false);
     }
     m_ui->Label5->setText(Q(plan.summary));
     if (plan.noNewRecords) {
-        SetColour(m_ui->Label5, kDarkRed);
-        SetText(m_ui->Label6, QString::fromUtf8(texts::kNoNewRecords), kDarkRed);
+        SetColour(m_ui->Label5, kRunDarkRed);
+        SetText(m_ui->Label6, QString::fromUtf8(texts::kNoNewRecords), kRunDarkRed);
     }
     if (plan.stands() && settings.set_anytime_last == "1") {
         m_ui->Label6->setText(QString::fromUtf8(shared::kAnytimeLast));
@@ -285,15 +242,17 @@ void zentu_arun::showSummary() {
 }
 
 void zentu_arun::runJob() {
-    if (!m_state.plan.stands() || m_state.plan.logShorterThanLastRun) {
-        return; // the button is disabled for such a job; nothing may run with another job's range
+    if (m_busy || !m_state.plan.stands() || m_state.plan.logShorterThanLastRun) {
+        return; // the button is disabled for such a job; nothing may run with another job's range, or twice
     }
+    // From here the program only ends: the run button stays disabled and the exit menu does nothing.
+    m_busy = true;
     m_ui->cmdDo_job->setEnabled(false);
-    SetText(m_ui->lblMsg, QString::fromUtf8(shared::kBusy), kGreen);
-    SetText(m_ui->Label7, QString::fromUtf8(shared::kBusyLong), kGreen);
+    SetText(m_ui->lblMsg, QString::fromUtf8(shared::kBusy), kRunGreen);
+    SetText(m_ui->Label7, QString::fromUtf8(shared::kBusyLong), kRunGreen);
     repaintNow();
     if (m_state.plan.noNewRecords) {
-        SetText(m_ui->Label7, QString::fromUtf8(texts::kNoData), kDarkRed);
+        SetText(m_ui->Label7, QString::fromUtf8(texts::kNoData), kRunDarkRed);
         repaintNow();
         waitEndTime();
         m_end();
@@ -310,22 +269,25 @@ void zentu_arun::runConversion() {
     options.storeSignature = false;
     options.saveAllKeys = false;
 
-    WindowRunObserver observer(m_ui->ProgressBar1, m_ui->lblOutRec);
-    const RunResult result =
-        RunConversion(m_state.library, m_state.settings,
-                      m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob), options, &observer);
+    // The run works on a thread of its own with its own copy of the settings, while the window stays painted.
+    RunProgress progress(m_ui->ProgressBar1, m_ui->lblOutRec);
+    const RunInput input = m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob);
+    JobSettings settings = m_state.settings;
+    RunResult result;
+    RunKeepingWindowsPainted([&] { result = RunConversion(m_state.library, settings, input, options, &progress); });
+    m_state.settings = settings;
     if (result.ok) {
-        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kLightBlue);
-        SetText(m_ui->Label7, QString::fromUtf8(texts::kDoneLong), kLightBlue);
+        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kRunLightBlue);
+        SetText(m_ui->Label7, QString::fromUtf8(texts::kDoneLong), kRunLightBlue);
         // Records left out for want of a valid date-time are told while the window waits.
         if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
-            SetText(m_ui->Label6, Q(leftOut), kDarkRed);
+            SetText(m_ui->Label6, Q(leftOut), kRunDarkRed);
         }
         repaintNow();
     } else {
         m_ui->ProgressBar1->setValue(0);
-        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kFailed), kDarkRed);
-        SetText(m_ui->Label7, Q(result.error), kDarkRed);
+        SetText(m_ui->lblMsg, QString::fromUtf8(texts::kFailed), kRunDarkRed);
+        SetText(m_ui->Label7, Q(result.error), kRunDarkRed);
         repaintNow();
         m_prompts.warn(this, Q(result.error));
     }
@@ -345,6 +307,9 @@ void zentu_arun::waitEndTime() {
 }
 
 void zentu_arun::exitFromMenu() {
+    if (m_busy) {
+        return; // a run or its wait is under way, and ends the program itself
+    }
     SaveWindowPosition(m_state.positions, *this, m_state.ProgramFolder, kPositionSection);
     m_state.positions.SaveAll();
     m_end();

@@ -22,7 +22,7 @@ class zentu_arun : public QMainWindow {
     Q_OBJECT
 
 public:
-    /// Blocks for the given milliseconds after the window has been repainted.
+    /// Waits the given milliseconds; the window stays painted and the user's input is ignored meanwhile.
     using Waiter = std::function<void(int milliseconds)>;
     /// Ends the program.
     using ProgramEnd = std::function<void()>;
@@ -57,6 +57,7 @@ private:
     Prompts& m_prompts;
     Waiter m_wait;
     ProgramEnd m_end;
+    bool m_busy = false; ///< a run (with its waits) has started; the program ends with it
 };
 
 } // namespace zentu

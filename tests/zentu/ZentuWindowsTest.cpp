@@ -21,6 +21,7 @@
 #include "text/TextHelpers.h"
 
 #include "LogWriter.h"
+#include "SyntheticLog.h"
 #include "TestSupport.h"
 #include "WidgetFinder.h"
 
@@ -31,10 +32,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -84,6 +87,25 @@ std::vector<hamlog::LogRecord> Contacts(int count) {
     }
     return records;
 }
+
+/// Calls `onPaint` whenever a widget is painted.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* widget, std::function<void()> onPaint) : m_onPaint(std::move(onPaint)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            m_onPaint();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onPaint;
+};
 
 QString EmptySlot() {
     return QStringLiteral("JOB_name : 未登録\r\nJOB_MSG1 :  \r\nJOB_MSG2 :  \r\nJOB_MSG3 :  \r\n");
@@ -930,6 +952,55 @@ private slots:
         QCOMPARE(mainText("Label2"),
                  QStringLiteral("日付または時刻が正しくないレコード 1 件は ADIF ファイルに入れていません"
                                 "（CSV ファイルには出力しました。レコード番号 2）。"));
+    }
+
+    void duringARunTheWindowsArePaintedAndLockedAndIgnoreTheUser() {
+        makeUsedFolder();
+        std::string error;
+        QVERIFY2(hamlog::CreateSyntheticLog(folder() / "BIG.hdb", 60000, 1, &error), error.c_str());
+        JobSettings settings = Job("0", 1);
+        settings.set_hdb_dir = (folder() / "BIG.hdb").string();
+        saveJob(1, settings, "one");
+        QVERIFY(startMain() != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(main()));
+        auto* bar = mainChild<QProgressBar>("ProgressBar1");
+        auto* name = mainChild<QLineEdit>("Text1");
+        const QString nameBefore = name->text();
+        const auto busy = [this] { return mainText("lblMsg") == QStringLiteral("変換処理中"); };
+
+        // While the run works the timers fire and the bar is painted; the run button and the menus the run locks
+        // stay disabled, and the end button and the job name box do not take the user's clicks and keys.
+        int ticks = 0;
+        int paints = 0;
+        bool unlocked = false;
+        PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] {
+            if (!busy()) {
+                return;
+            }
+            ++ticks;
+            for (const char* action : {"mnuConfig", "mnuSet_hani"}) {
+                unlocked = unlocked || mainAction(action)->isEnabled();
+            }
+            unlocked = unlocked || mainChild<QPushButton>("cmdHenkan")->isEnabled() ||
+                       mainChild<QMenu>("mnuDisp_out")->menuAction()->isEnabled();
+            QTest::mouseClick(mainChild<QPushButton>("cmdEnd"), Qt::LeftButton);
+            QTest::keyClicks(name, QStringLiteral("x"));
+        });
+        timer.start(5);
+        mainChild<QPushButton>("cmdHenkan")->click();
+        timer.stop();
+
+        QVERIFY(ticks > 0);
+        QVERIFY(paints > 0);
+        QVERIFY(!unlocked);
+        QCOMPARE(m_ends, 0);
+        QCOMPARE(name->text(), nameBefore);
+        QCOMPARE(mainText("lblMsg"), QStringLiteral("処理終了"));
+        QCOMPARE(mainText("lblOutRec"), QStringLiteral("出力数 : 60000 件"));
+        QVERIFY(mainChild<QPushButton>("cmdHenkan")->isEnabled());
+        QVERIFY(mainAction("mnuConfig")->isEnabled());
     }
 
     void windowControlFindsTheProgramsOwnWindows() {

@@ -2,11 +2,13 @@
 #include "zentu_arun.h"
 
 #include "convert/ConversionRun.h"
+#include "gui/BusyWindows.h"
 #include "gui/Prompts.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
 
 #include "LogWriter.h"
+#include "SyntheticLog.h"
 #include "TestSupport.h"
 #include "WidgetFinder.h"
 
@@ -17,6 +19,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,6 +54,25 @@ QString Q(const std::string& utf8) {
 QColor Colour(QObject* window, const char* name) {
     return test::Find<QLabel>(window, name)->palette().color(QPalette::WindowText);
 }
+
+/// Calls `onPaint` whenever a widget is painted.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* widget, std::function<void()> onPaint) : m_onPaint(std::move(onPaint)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            m_onPaint();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onPaint;
+};
 
 } // namespace
 
@@ -466,6 +489,73 @@ private slots:
                  QStringLiteral("日付または時刻が正しくないレコード 1 件は ADIF ファイルに入れていません"
                                 "（CSV ファイルには出力しました。レコード番号 2）。"));
         QVERIFY(test::ReadBytes(folder() / "OUT1.adi").find("JA1BB") == std::string::npos);
+    }
+
+    void duringARunTheWindowIsPaintedAndLockedAndIgnoresTheUser() {
+        std::string error;
+        QVERIFY2(hamlog::CreateSyntheticLog(folder() / "BIG.hdb", 60000, 1, &error), error.c_str());
+        JobSettings settings = Mode("0");
+        settings.set_hdb_dir = (folder() / "BIG.hdb").string();
+        registerJob(1, "Alpha", settings);
+        registerJob(2, "Beta", Mode("0"));
+        openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        auto* bar = test::Find<QProgressBar>(m_window.get(), "ProgressBar1");
+        const auto busy = [this] { return Text(m_window.get(), "lblMsg") == QStringLiteral("変換処理中"); };
+
+        // What the window does while the run works: its timers fire, the bar moves and is painted, the run button
+        // stays disabled, and neither the exit menu nor a click on another job does anything.
+        int ticks = 0;
+        int paints = 0;
+        int highestBar = 0;
+        bool unlocked = false;
+        PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] {
+            if (!busy()) {
+                return;
+            }
+            ++ticks;
+            highestBar = std::max(highestBar, bar->value());
+            unlocked = unlocked || runButton()->isEnabled();
+            test::Find<QAction>(m_window.get(), "mnuExit")->trigger();
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(1)).center());
+        });
+        timer.start(5);
+        runButton()->click();
+        timer.stop();
+
+        QVERIFY(ticks > 0);
+        QVERIFY(paints > 0);
+        QVERIFY(highestBar > 0);
+        QVERIFY(!unlocked);
+        QCOMPARE(list()->currentRow(), 0);
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(Text(m_window.get(), "lblOutRec"), QStringLiteral("出力数 : 60000 件"));
+        QVERIFY(!std::filesystem::exists(folder() / "zentu_posi.ini"));
+    }
+
+    void theWaitsKeepTheWindowPaintedAndIgnoreTheUser() {
+        QPushButton button;
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, this, [&] { ++clicks; });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] {
+            ++ticks;
+            QTest::mouseClick(&button, Qt::LeftButton);
+            QTest::keyClick(&button, Qt::Key_Space);
+        });
+        timer.start(5);
+        WaitKeepingWindowsPainted(200);
+        timer.stop();
+        QVERIFY(ticks > 1);
+        QCOMPARE(clicks, 0);
+        QVERIFY(button.isVisible());
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
     }
 
     void theExitMenuSavesThePositionAndEnds() {

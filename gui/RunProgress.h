@@ -1,0 +1,55 @@
+#pragma once
+
+#include "convert/ConversionRun.h"
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+
+class QLabel;
+class QProgressBar;
+
+namespace zentu {
+
+/// The colours of the run's texts: green while it works, light blue when it is done, dark red for warnings.
+inline const QColor kRunGreen{0, 128, 0};
+inline const QColor kRunLightBlue{0, 0, 255};
+inline const QColor kRunDarkRed{192, 0, 0};
+
+/// Gives a label's text a colour.
+void SetColour(QLabel* label, const QColor& colour);
+/// Sets a label's text and its colour.
+void SetText(QLabel* label, const QString& text, const QColor& colour);
+
+/// Shows a run's progress on a window while the engine works on another thread: the progress bar follows the records
+/// looked at (the bar moves 25 times a second, however many records that is), and at the end the bar goes back to 0
+/// and the output count label shows "出力数 : N 件" in light blue. The engine calls this observer on its own thread;
+/// what it shows is done on the window's thread, in the order the engine reported it.
+class RunProgress : public QObject, public RunObserver {
+    Q_OBJECT
+
+public:
+    RunProgress(QProgressBar* bar, QLabel* outputCount);
+    ~RunProgress() override;
+
+    void progressStarted(double maximum) override;
+    void progressed(std::int64_t value) override;
+    void outputCounted(std::int64_t output_count) override;
+
+    /// How often the bar moves while a run works.
+    static constexpr int kIntervalMilliseconds = 40;
+
+private:
+    void showProgress();
+
+    QProgressBar* m_bar;
+    QLabel* m_outputCount;
+    QTimer m_timer;
+    std::atomic<std::int64_t> m_value{0};
+};
+
+} // namespace zentu
