@@ -1,7 +1,7 @@
 // libHamlog50: version, counting, opening, loading records and closing a log.
 //
 // A reading state lives on the heap and is reached through the caller's record area (RecordArea.h).
-// Every state handed out is kept in a registry, so a close, a second close, or an open over an area that
+// Every state handed out is kept in a table of slots, so a close, a second close, or an open over an area that
 // still holds a log frees exactly the states this library made and never follows a stale pointer.
 
 #include "DbfTable.h"
@@ -11,6 +11,7 @@
 #include "hamlog/HamlogApi.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -18,7 +19,6 @@
 #include <new>
 #include <sys/file.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
 namespace hamlog::detail {
@@ -75,10 +75,55 @@ struct ReadState {
     }
 };
 
-std::mutex g_registryMutex;
-std::unordered_set<ReadState*>& LiveStates() {
-    static std::unordered_set<ReadState*> states;
-    return states;
+// Every reading state handed out sits in a slot of this table, together with a number that changes whenever the
+// slot is emptied; an area keeps its state's slot and that number (its ticket). A read finds its state only while
+// the slot still holds the area's number, so a closed area, or a copy of an area whose log was closed, never reaches
+// a freed state. The read takes no lock: areas on other threads read at the same time without waiting for each
+// other. Only taking and emptying a slot is done under the lock.
+struct Slot {
+    std::atomic<std::uint64_t> number{1};
+    std::atomic<ReadState*> state{nullptr};
+};
+
+/// Logs that may be open at once.
+constexpr std::uint64_t kSlotCount = 1024;
+Slot g_slots[kSlotCount];
+std::mutex g_slotsMutex;
+
+/// Puts a state in a free slot and returns its ticket, or 0 when every slot is taken.
+std::uint64_t TakeSlot(ReadState* state) {
+    const std::lock_guard lock(g_slotsMutex);
+    for (std::uint64_t index = 0; index < kSlotCount; ++index) {
+        Slot& slot = g_slots[index];
+        if (slot.state.load(std::memory_order_relaxed) == nullptr) {
+            slot.state.store(state, std::memory_order_release);
+            return slot.number.load(std::memory_order_relaxed) * kSlotCount + index;
+        }
+    }
+    return 0;
+}
+
+/// The state of a ticket, or null when its slot has been emptied since.
+ReadState* StateOf(std::uint64_t ticket) {
+    const Slot& slot = g_slots[ticket % kSlotCount];
+    if (slot.number.load(std::memory_order_acquire) != ticket / kSlotCount) {
+        return nullptr;
+    }
+    return slot.state.load(std::memory_order_acquire);
+}
+
+/// Empties the slot of a ticket and returns the state it held, or null when it was emptied before.
+ReadState* EmptySlot(std::uint64_t ticket) {
+    const std::lock_guard lock(g_slotsMutex);
+    Slot& slot = g_slots[ticket % kSlotCount];
+    const std::uint64_t number = ticket / kSlotCount;
+    if (slot.number.load(std::memory_order_relaxed) != number) {
+        return nullptr;
+    }
+    ReadState* state = slot.state.load(std::memory_order_relaxed);
+    slot.number.store(number + 1, std::memory_order_release);
+    slot.state.store(nullptr, std::memory_order_release);
+    return state;
 }
 
 void ClearArea(void* record) {
@@ -90,15 +135,7 @@ void ReleaseArea(void* record) {
     if (AreaMagic(record) != kRecordAreaMagic) {
         return;
     }
-    auto* state = static_cast<ReadState*>(AreaState(record));
-    bool owned = false;
-    {
-        std::lock_guard lock(g_registryMutex);
-        owned = LiveStates().erase(state) == 1;
-    }
-    if (owned) {
-        delete state;
-    }
+    delete EmptySlot(AreaTicket(record));
     ClearArea(record);
 }
 
@@ -139,14 +176,13 @@ int OpenLog(void* record, const char* path) {
     area.magic = kRecordAreaMagic;
     area.fieldCount = std::min<std::uint32_t>(layout.fieldCount, HAMLOG_FIELD_COUNT);
     area.current = nullptr;
-    area.state = state.get();
     for (std::size_t index = 0; index < HAMLOG_FIELD_COUNT; ++index) {
         area.fieldOffset[index] = layout.fieldOffset[index];
         area.fieldLength[index] = layout.fieldLength[index];
     }
-    {
-        std::lock_guard lock(g_registryMutex);
-        LiveStates().insert(state.get());
+    area.ticket = TakeSlot(state.get());
+    if (area.ticket == 0) {
+        return HAMLOG_ERR_OUT_OF_MEMORY;
     }
     std::memcpy(record, &area, sizeof area);
     state.release();
@@ -163,6 +199,11 @@ extern "C" {
 
 int GetThdllVersion(void) {
     return HAMLOG_VERSION;
+}
+
+int HamlogConcurrentAreas(void) {
+    // Each area has a reading state of its own; only the registry of states is shared, under its lock.
+    return 1;
 }
 
 int dbf_open(const char* path, void* handle) {
@@ -224,14 +265,11 @@ int THW_read(void* record, int32_t number, int /*mode*/) {
         return -1;
     }
     SetAreaCurrent(record, nullptr);
-    auto* state = static_cast<ReadState*>(AreaState(record));
-    {
-        std::lock_guard lock(g_registryMutex);
-        if (LiveStates().count(state) == 0) {
-            return -1;
-        }
+    ReadState* state = StateOf(AreaTicket(record));
+    if (state == nullptr) {
+        return -1;
     }
-    // Only the registry is shared between areas. The state belongs to this area and the area to one thread at a
+    // Only the slot table is shared between areas. The state belongs to this area and the area to one thread at a
     // time, so the file read below needs no lock and areas on other threads read at the same time.
     if (number < 1 || number > state->layout.recordCount) {
         return -1;

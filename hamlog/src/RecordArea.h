@@ -24,8 +24,9 @@ struct RecordArea {
     std::uint32_t fieldCount;
     /// The loaded record's bytes (deletion flag first), or null for the empty record.
     const char* current;
-    /// libHamlog50's reading state (file, window buffer); opaque to libThdll2Vb.
-    void* state;
+    /// Which of libHamlog50's reading states (file, window buffer) the area reads with: its slot and that slot's
+    /// number of the moment (Hamlog50.cpp); opaque to libThdll2Vb.
+    std::uint64_t ticket;
     /// Offset of field k+1 from the start of a record, and its stored length.
     std::uint32_t fieldOffset[HAMLOG_FIELD_COUNT];
     std::uint32_t fieldLength[HAMLOG_FIELD_COUNT];
@@ -47,8 +48,8 @@ inline std::uint32_t AreaMagic(const void* area) {
     return LoadMember<std::uint32_t>(area, offsetof(RecordArea, magic));
 }
 
-inline void* AreaState(const void* area) {
-    return LoadMember<void*>(area, offsetof(RecordArea, state));
+inline std::uint64_t AreaTicket(const void* area) {
+    return LoadMember<std::uint64_t>(area, offsetof(RecordArea, ticket));
 }
 
 inline std::uint32_t AreaFieldCount(const void* area) {

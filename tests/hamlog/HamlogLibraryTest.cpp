@@ -455,6 +455,25 @@ TEST_F(HamlogLibraryTest, WaitsForAWriterHoldingTheLogsLockBeforeCounting) {
     EXPECT_EQ(log.field(1), "JA1BBB");
 }
 
+TEST_F(HamlogLibraryTest, ACopyOfAnAreaReadsNothingOnceItsLogIsClosedAndTwoAreasMayReadAtOnce) {
+    EXPECT_EQ(HamlogConcurrentAreas(), 1);
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"})};
+    const auto hdb = writeLog(table);
+    alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area{};
+    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    const auto copy = area; // a misuse the library survives
+    HamlogClose(area.data(), 0);
+    // A new log may take the closed log's place in the library; the copy must not reach it.
+    Reader other(hdb);
+    ASSERT_EQ(other.code(), HAMLOG_OK);
+    auto stale = copy;
+    EXPECT_EQ(THW_read(stale.data(), 1, 2), -1);
+    HamlogClose(stale.data(), 0);
+    EXPECT_EQ(other.read(1), 0);
+    EXPECT_EQ(other.field(1), "JA1AAA");
+}
+
 TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {
     alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area;
     area.fill(0xA5); // whatever the caller's area held before

@@ -96,13 +96,17 @@ extern "C" {
 #define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is a dBase III table whose header is damaged */
 #define HAMLOG_ERR_HDB_NOT_DBASE 4 /* the .hdb file is not a dBase table at all */
 #define HAMLOG_ERR_HDB_VERSION 5   /* the .hdb file is a dBase table of another version than dBase III */
-#define HAMLOG_ERR_OUT_OF_MEMORY 8 /* the library could not allocate its reading state */
+#define HAMLOG_ERR_OUT_OF_MEMORY 8 /* no memory for the reading state, or 1024 logs are open already */
 #define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing, not a regular file or cannot be read */
 
 /* libHamlog50 */
 
 /* HAMLOG_VERSION. */
 HAMLOG_API int GetThdllVersion(void);
+/* 1: calls on different record areas may run on different threads at the same time, so one log may be read through
+ * two areas on two threads (an area still belongs to one thread at a time). This call is this library's own: a caller
+ * that finds no such call in a library reads through one area at a time. */
+HAMLOG_API int HamlogConcurrentAreas(void);
 /* Opens a table for counting: reads and checks its header, takes its record count and closes the file
  * again, so dbf_close frees nothing. The master file plays no part. Returns HAMLOG_OK or an error code;
  * on error the handle counts as not open. */
