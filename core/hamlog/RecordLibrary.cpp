@@ -20,6 +20,7 @@ using HamlogOpenFn = int (*)(int, void*, const char*, int);
 using ThwReadFn = int (*)(void*, std::int32_t, int);
 using ThwStringFn = void (*)(char*, void*, std::int16_t);
 using HamlogCloseFn = void (*)(void*, int);
+using HamlogConcurrentAreasFn = int (*)();
 
 static_assert(RecordLibrary::kLogMissing == HAMLOG_ERR_HDB_MISSING);
 static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);
@@ -42,6 +43,7 @@ struct RecordLibrary::Impl {
     ThwReadFn thwRead = nullptr;
     ThwStringFn thwString = nullptr;
     HamlogCloseFn hamlogClose = nullptr;
+    HamlogConcurrentAreasFn concurrentAreas = nullptr; ///< optional: only this project's library has it
 
     // The caller-owned areas the library works in: the record area of one open log and the text buffer
     // ThwString fills. Both live as long as this object.
@@ -130,7 +132,29 @@ bool RecordLibrary::load(const std::filesystem::path& programFolder) {
         impl.getThdllVersion = nullptr;
         return false;
     }
+    impl.concurrentAreas = reinterpret_cast<HamlogConcurrentAreasFn>(impl.mainLibrary.resolve("HamlogConcurrentAreas"));
     return true;
+}
+
+bool RecordLibrary::readsAreasConcurrently() const {
+    return isLoaded() && m_impl->concurrentAreas != nullptr && m_impl->concurrentAreas() == 1;
+}
+
+std::unique_ptr<RecordLibrary> RecordLibrary::sibling() const {
+    auto other = std::make_unique<RecordLibrary>();
+    Impl& to = *other->m_impl;
+    const Impl& from = *m_impl;
+    // The calls only: the libraries stay loaded by this object, which the sibling must not outlive.
+    to.getThdllVersion = from.getThdllVersion;
+    to.dbfOpen = from.dbfOpen;
+    to.dbfRcount = from.dbfRcount;
+    to.dbfClose = from.dbfClose;
+    to.hamlogOpen = from.hamlogOpen;
+    to.thwRead = from.thwRead;
+    to.thwString = from.thwString;
+    to.hamlogClose = from.hamlogClose;
+    to.concurrentAreas = from.concurrentAreas;
+    return other;
 }
 
 bool RecordLibrary::isLoaded() const {

@@ -37,6 +37,13 @@ public:
     /// GetThdllVersion.
     int version() const;
 
+    /// Whether two record areas of the library may be read on two threads at once. Only a library that says so
+    /// (this project's, through its HamlogConcurrentAreas call) is read that way; any other reads one area at a time.
+    bool readsAreasConcurrently() const;
+    /// Another binding to the same loaded libraries with a record area of its own, for a second thread that reads a
+    /// log at the same time (only where readsAreasConcurrently()). It must not outlive this one.
+    std::unique_ptr<RecordLibrary> sibling() const;
+
     /// Counts the records of a log (dbf_open, dbf_rcount, dbf_close). Returns -1 when the log cannot be opened.
     /// A log that is not a regular file (a named pipe ...) is never handed to the library (CheckLogFileKinds).
     std::int32_t countRecords(const std::filesystem::path& log) const;
