@@ -22,6 +22,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace zentu {
@@ -30,6 +31,15 @@ void LeftOutRecords::add(std::int64_t number) {
     ++count;
     if (firstNumbers.size() < kNumbersKept) {
         firstNumbers.push_back(number);
+    }
+}
+
+void LeftOutRecords::merge(const LeftOutRecords& later) {
+    count += later.count;
+    for (const std::int64_t number : later.firstNumbers) {
+        if (firstNumbers.size() < kNumbersKept) {
+            firstNumbers.push_back(number);
+        }
     }
 }
 
@@ -143,6 +153,95 @@ std::string RecordReadFailure(const std::string& log, std::int64_t number) {
            " を読めません（ログが壊れているか、実行中にログが短くなりました）。";
 }
 
+/// What reading a span needs to know of the run.
+struct SpanReading {
+    RecordRange range;
+    bool byDate = false;
+    RangeKeys keys;
+    std::string_view dateTimeUJ;
+};
+
+std::int64_t SpanCount(const RecordRange& range) {
+    return range.last < range.first ? 0 : (range.last - range.first) / RecordBlock::kSpanRecords + 1;
+}
+
+/// Reads spans `firstSpan`, `firstSpan + step`, ... of the range through `library` and hands each over to the writer
+/// in its turn. With an observer, reports after each span every record of the range handed over by then (`progress`
+/// counts them). Stops at a record that cannot be read, and when the run has failed.
+void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t firstSpan, std::int64_t step,
+               OutputWriter& writer, RunObserver* observer, std::int64_t& progress) {
+    std::unique_ptr<RecordBlock> block = writer.firstBlock();
+    char date[RecordLibrary::kTextSize];
+    char time[RecordLibrary::kTextSize];
+    const std::int64_t spans = SpanCount(reading.range);
+    for (std::int64_t span = firstSpan; span < spans; span += step) {
+        const std::int64_t first = reading.range.first + span * RecordBlock::kSpanRecords;
+        const std::int64_t last = std::min(reading.range.last, first + RecordBlock::kSpanRecords - 1);
+        block->start(span, first, last);
+        for (std::int64_t i = first; i <= last; ++i) {
+            if (!library.read(static_cast<std::int32_t>(i))) {
+                block->unreadable = i;
+                break;
+            }
+            bool take = true;
+            if (reading.byDate) {
+                const std::string_view dateText(date, library.fieldInto(2, date));
+                const std::string_view timeText(time, library.fieldInto(3, time));
+                const DateDecision decision = reading.keys.valid
+                                                  ? Date_sub(dateText, timeText, reading.keys, reading.dateTimeUJ)
+                                                  : DateDecision::Skip;
+                if (decision == DateDecision::Invalid) {
+                    block->undecided.add(i);
+                }
+                take = decision == DateDecision::Take;
+            }
+            if (take) {
+                block->addLoaded(library, i);
+            }
+        }
+        const bool unreadable = block->unreadable != 0;
+        if (!writer.handOver(block) || unreadable) {
+            return;
+        }
+        if (observer != nullptr) {
+            // Every span up to this one has been handed over.
+            for (const std::int64_t looked = last - reading.range.first + 1; progress < looked; ++progress) {
+                observer->progressed(progress);
+            }
+        }
+    }
+}
+
+/// A second reader of the log for a second thread, when the library allows two and the range is long enough to share.
+/// It must read the same log as `library`: when the range's first or last record reads differently through the two
+/// (the log was replaced between the two opens), one reader reads it all.
+std::unique_ptr<RecordLibrary> SecondReader(RecordLibrary& library, const std::filesystem::path& log,
+                                            const RecordRange& range) {
+    if (!library.readsAreasConcurrently() || SpanCount(range) < 2) {
+        return nullptr;
+    }
+    std::unique_ptr<RecordLibrary> second = library.sibling();
+    if (second->open(log) != 0) {
+        second->close();
+        return nullptr;
+    }
+    std::array<std::string, 16> mine;
+    std::array<std::string, 16> theirs;
+    for (const std::int64_t number : {range.first, range.last}) {
+        if (!library.read(static_cast<std::int32_t>(number)) || !second->read(static_cast<std::int32_t>(number))) {
+            second->close();
+            return nullptr;
+        }
+        library.fields(mine);
+        second->fields(theirs);
+        if (mine != theirs) {
+            second->close();
+            return nullptr;
+        }
+    }
+    return second;
+}
+
 } // namespace
 
 RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
@@ -213,47 +312,45 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         observer->progressStarted(range.progressMaximum);
     }
 
-    // This thread reads the records and hands the ones taken over in blocks; the writer formats and writes them on
-    // its own thread meanwhile.
+    // The range is read a span at a time, by this thread alone or, when the library allows two readers of one log,
+    // by this thread and a second one taking every other span. The writer formats and writes the spans in order on a
+    // thread of its own meanwhile.
     OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable);
-    std::unique_ptr<RecordBlock> block = writer.firstBlock();
-    char date[RecordLibrary::kTextSize];
-    char time[RecordLibrary::kTextSize];
+    const std::unique_ptr<RecordLibrary> second = SecondReader(library, logPath, range);
+    const SpanReading reading{range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ};
     std::int64_t progress = 0;
-    for (std::int64_t i = range.first; i <= range.last; ++i) {
-        if (!library.read(static_cast<std::int32_t>(i))) {
-            library.close();
-            return Failure(RunFailure::Failed, RecordReadFailure(settings.set_hdb_dir, i));
+    {
+        std::thread other;
+        if (second != nullptr) {
+            other = std::thread([&] {
+                std::int64_t unused = 0;
+                ReadSpans(*second, reading, 1, 2, writer, nullptr, unused);
+            });
         }
-        bool take = true;
-        if (input.rangeMode == RangeMode::DateRange) {
-            const std::string_view dateText(date, library.fieldInto(2, date));
-            const std::string_view timeText(time, library.fieldInto(3, time));
-            const DateDecision decision =
-                keys.valid ? Date_sub(dateText, timeText, keys, settings.set_date_time_UJ) : DateDecision::Skip;
-            if (decision == DateDecision::Invalid) {
-                ++result.invalidDateRecords;
-                result.dateRangeUndecided.add(i);
-            }
-            take = decision == DateDecision::Take;
+        ReadSpans(library, reading, 0, second != nullptr ? 2 : 1, writer, observer, progress);
+        if (other.joinable()) {
+            other.join();
         }
-        if (take) {
-            block->addLoaded(library, i);
-            ++result.output_count;
-            if (block->full() && !writer.handOver(block)) {
-                library.close();
-                return Failure(RunFailure::Failed, writer.errorString());
-            }
-        }
-        if (observer != nullptr) {
+    }
+    if (second != nullptr) {
+        second->close();
+    }
+    if (!writer.finish()) {
+        library.close();
+        return Failure(RunFailure::Failed, writer.unreadable() != 0
+                                               ? RecordReadFailure(settings.set_hdb_dir, writer.unreadable())
+                                               : writer.errorString());
+    }
+    if (observer != nullptr) {
+        for (const std::int64_t looked = std::max<std::int64_t>(0, range.last - range.first + 1); progress < looked;
+             ++progress) {
             observer->progressed(progress);
         }
-        ++progress;
     }
-    if (!block->empty() && !writer.handOver(block)) {
-        library.close();
-        return Failure(RunFailure::Failed, writer.errorString());
-    }
+    result.output_count = writer.outputCount();
+    result.dateRangeUndecided = writer.undecided();
+    result.adifLeftOut = writer.adifLeftOut();
+    result.invalidDateRecords = result.dateRangeUndecided.count + result.adifLeftOut.count;
 
     // The last-QSO signature always describes the record at the new last_end_rec_no, the log's last record. It is
     // kept as the record's bytes, so that what the file stores is what the changed-log check builds again.
@@ -270,11 +367,6 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     }
     library.close();
 
-    if (!writer.finish()) {
-        return Failure(RunFailure::Failed, writer.errorString());
-    }
-    result.adifLeftOut = writer.adifLeftOut();
-    result.invalidDateRecords += result.adifLeftOut.count;
     if (!csv.finish()) {
         return Failure(RunFailure::Failed, csv.errorString());
     }

@@ -71,6 +71,8 @@ struct LeftOutRecords {
     std::int64_t count = 0;
     std::vector<std::int64_t> firstNumbers;
     void add(std::int64_t number);
+    /// Adds records left out after these (in the order read).
+    void merge(const LeftOutRecords& later);
 };
 
 /// How a run ended.

@@ -10,8 +10,6 @@ namespace {
 
 /// Output is gathered in memory and handed to the file in pieces of about this size.
 constexpr std::size_t kWriteSize = 1 << 20;
-/// Blocks going round: one being filled, one being written, one waiting between them.
-constexpr int kBlocks = 3;
 
 } // namespace
 
@@ -27,7 +25,8 @@ bool OutputWriter::Output::writeIfFull(bool always) {
 OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable) : m_modeTable(modeTable) {
     m_csv.file = &csv;
     m_adif.file = adif;
-    for (int i = 1; i < kBlocks; ++i) {
+    // Besides the block each reader fills: one being written and one waiting for it.
+    for (int i = 0; i < 2; ++i) {
         m_spare.push_back(std::make_unique<RecordBlock>());
     }
     m_thread = std::thread([this] { work(); });
@@ -50,10 +49,13 @@ std::unique_ptr<RecordBlock> OutputWriter::firstBlock() {
 
 bool OutputWriter::handOver(std::unique_ptr<RecordBlock>& block) {
     std::unique_lock lock(m_mutex);
+    const std::int64_t span = block->span();
+    m_changed.wait(lock, [&] { return m_nextSpan == span || m_failed; });
     if (m_failed) {
         return false;
     }
     m_filled.push_back(std::move(block));
+    ++m_nextSpan;
     m_changed.notify_all();
     m_changed.wait(lock, [this] { return !m_spare.empty() || m_failed; });
     if (m_failed) {
@@ -78,14 +80,6 @@ bool OutputWriter::finish() {
     return writeOut(m_csv, true) && writeOut(m_adif, true);
 }
 
-bool OutputWriter::writeOut(Output& output, bool always) {
-    if (!output.writeIfFull(always)) {
-        m_error = output.file->errorString();
-        return false;
-    }
-    return true;
-}
-
 void OutputWriter::work() {
     for (;;) {
         std::unique_ptr<RecordBlock> block;
@@ -99,7 +93,6 @@ void OutputWriter::work() {
             m_filled.pop_front();
         }
         const bool written = write(*block);
-        block->clear();
         {
             const std::lock_guard lock(m_mutex);
             m_spare.push_back(std::move(block));
@@ -113,6 +106,13 @@ void OutputWriter::work() {
 }
 
 bool OutputWriter::write(const RecordBlock& block) {
+    // A record that could not be read fails the run; the records before it are not worth writing.
+    if (block.unreadable != 0) {
+        m_unreadable = block.unreadable;
+        return false;
+    }
+    m_outputCount += static_cast<std::int64_t>(block.size());
+    m_undecided.merge(block.undecided);
     const bool withAdif = m_adif.file != nullptr;
     for (std::size_t record = 0; record < block.size(); ++record) {
         const FieldTexts fields = block.fields(record);
@@ -122,6 +122,14 @@ bool OutputWriter::write(const RecordBlock& block) {
         }
     }
     return writeOut(m_csv, false) && writeOut(m_adif, false);
+}
+
+bool OutputWriter::writeOut(Output& output, bool always) {
+    if (!output.writeIfFull(always)) {
+        m_error = output.file->errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace zentu

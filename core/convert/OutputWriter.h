@@ -3,6 +3,7 @@
 #include "convert/ConversionRun.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -17,11 +18,13 @@ class ModeTable;
 class RecordBlock;
 
 /// Turns the records a run takes into CSV lines and ADIF records and writes them to the run's output files, on a
-/// thread of its own: while it formats and writes one block of records, the run reads the next. Blocks are written
-/// in the order they are handed over, so the files are the same as one thread would write them.
+/// thread of its own: while it formats and writes one span of records, the run reads the next ones (on one thread, or
+/// on two when the record library allows it). Spans are written in the order of the range whatever the order they
+/// were read in, so the files are the same as one thread would write them, and the first span that could not be read
+/// is the one the run fails on.
 ///
-/// A few blocks go round between the two threads (a filled one is handed over, an empty one comes back), so memory
-/// stays the same whatever the size of the log.
+/// A few blocks go round between the threads (a filled one is handed over, an empty one comes back), so memory stays
+/// the same whatever the size of the log.
 class OutputWriter {
 public:
     /// `adif` is null when no ADIF file is written. The files stay the caller's and must outlive this writer.
@@ -31,17 +34,22 @@ public:
     OutputWriter(const OutputWriter&) = delete;
     OutputWriter& operator=(const OutputWriter&) = delete;
 
-    /// An empty block for the first records.
+    /// An empty block for a reader's first span.
     std::unique_ptr<RecordBlock> firstBlock();
-    /// Hands over a filled block and puts an empty one in its place, waiting while every other block is still to be
-    /// written. False once writing has failed (errorString()): then nothing more is written.
+    /// Hands over a filled span once every span before it has been handed over, and puts an empty block in its place.
+    /// False once the run has failed (a span that could not be read, a write that failed): then nothing more is
+    /// written, and the reader stops.
     bool handOver(std::unique_ptr<RecordBlock>& block);
-    /// Writes the blocks handed over and the text still held, and ends the thread. False when writing failed.
+    /// Writes the spans handed over and the text still held, and ends the thread. False when the run failed.
     bool finish();
 
-    /// Records written to the CSV file and left out of the ADIF file for want of a valid date-time (after finish()).
+    // What the spans written held (after finish()).
+    std::int64_t outputCount() const { return m_outputCount; }
+    const LeftOutRecords& undecided() const { return m_undecided; }
     const LeftOutRecords& adifLeftOut() const { return m_adifLeftOut; }
-    /// Why writing failed, naming the file.
+    /// The record the run failed on for want of reading it, or 0.
+    std::int64_t unreadable() const { return m_unreadable; }
+    /// Why writing failed, naming the file (empty when the run failed on a record that could not be read).
     const std::string& errorString() const { return m_error; }
 
 private:
@@ -60,12 +68,16 @@ private:
     Output m_csv;
     Output m_adif;
     const ModeTable* m_modeTable;
+    std::int64_t m_outputCount = 0;
+    LeftOutRecords m_undecided;
     LeftOutRecords m_adifLeftOut;
+    std::int64_t m_unreadable = 0;
     std::string m_error;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::unique_ptr<RecordBlock>> m_filled; ///< handed over, still to be written
+    std::int64_t m_nextSpan = 0;                       ///< the span to be handed over next
+    std::deque<std::unique_ptr<RecordBlock>> m_filled; ///< handed over in order, still to be written
     std::vector<std::unique_ptr<RecordBlock>> m_spare; ///< written, to be filled again
     bool m_finishing = false;
     bool m_stopping = false;

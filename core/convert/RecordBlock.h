@@ -1,41 +1,51 @@
 #pragma once
 
+#include "convert/ConversionRun.h"
 #include "convert/FieldTexts.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace zentu {
 
 class RecordLibrary;
 
-/// The field texts of the records a run takes, a block of them at a time, one text after another in one buffer,
-/// with their record numbers: what the run's reading hands to its writing. The record library writes each text
-/// straight into the buffer, so a text is copied once on its way from the log to the output.
+/// One span of a run's range as it was read: the field texts of the records taken, one text after another in one
+/// buffer, with their record numbers, and what else the reading found (records whose date could not be compared,
+/// a record that could not be read). What the run's reading hands to its writing; the record library writes each
+/// text straight into the buffer, so a text is copied once on its way from the log to the output.
 class RecordBlock {
 public:
-    /// Records a block holds at most (fewer when their texts are long).
-    static constexpr std::size_t kCapacity = 1024;
+    /// Records of the range a span holds (the last span may hold fewer).
+    static constexpr std::int64_t kSpanRecords = 512;
 
     RecordBlock();
+
+    /// Starts span number `span`, records `first` to `last` of the log, and forgets what the block held.
+    void start(std::int64_t span, std::int64_t first, std::int64_t last);
+    std::int64_t span() const { return m_span; }
+    std::int64_t first() const { return m_first; }
+    std::int64_t last() const { return m_last; }
 
     /// Adds the record the library has loaded as record `number`: its field texts as ThwString gives them. Field
     /// 15 is not read: no output of the run uses it, and it stays empty here.
     void addLoaded(RecordLibrary& library, std::int64_t number);
-
+    /// Records taken.
     std::size_t size() const { return m_numbers.size(); }
-    bool empty() const { return m_numbers.empty(); }
-    /// No room for another record.
-    bool full() const;
-    void clear();
-
     std::int64_t number(std::size_t record) const { return m_numbers[record]; }
     FieldTexts fields(std::size_t record) const;
 
+    /// Date range mode: records whose date or time could not be compared (in neither file).
+    LeftOutRecords undecided;
+    /// The first record of the span that could not be read (0 when all could): the span ends there.
+    std::int64_t unreadable = 0;
+
 private:
-    std::unique_ptr<char[]> m_bytes;
+    std::int64_t m_span = 0;
+    std::int64_t m_first = 0;
+    std::int64_t m_last = 0;
+    std::vector<char> m_bytes;
     std::size_t m_used = 0;
     std::vector<std::uint32_t> m_ends; ///< for each record, where each of its sixteen texts ends in m_bytes
     std::vector<std::int64_t> m_numbers;

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <set>
 #include <sys/stat.h>
 #include <vector>
@@ -192,6 +193,47 @@ TEST_F(ConversionRunTest, RecordsWithoutAValidDateTimeStayInTheCsvFileAndOutOfTh
     EXPECT_EQ(Adif(), expected);
     EXPECT_EQ(LeftOutReport(result), "日付または時刻が正しくないレコード 6 件は ADIF ファイルに入れていません"
                                      "（CSV ファイルには出力しました。レコード番号 2, 4, 5, 6, 7 ほか）。");
+}
+
+TEST_F(ConversionRunTest, ALogOfManySpansIsWrittenInOrderAsOneReaderWouldWriteIt) {
+    // The range is read a span at a time, by two threads when the library allows it: the files, the records left
+    // out and the progress must still come in the order of the log.
+    ASSERT_TRUE(library.readsAreasConcurrently());
+    std::vector<hamlog::LogRecord> records;
+    const std::set<int> undated = {3, 700, 1300, 1800, 2400, 2500};
+    for (int n = 1; n <= 2600; ++n) {
+        records.push_back(Qso("A\"" + std::to_string(n), undated.count(n) ? "10/13/01" : "10/01/01",
+                              n % 2 == 0 ? "03:00J" : "12:00U"));
+    }
+    MakeLog(records);
+    settings.adif_out = "1";
+    const RunResult all = Run(0);
+    ASSERT_TRUE(all.ok) << all.error;
+    std::string expected;
+    for (const auto& record : records) {
+        expected += CsvLine(record);
+    }
+    EXPECT_EQ(Csv(), expected);
+    EXPECT_EQ(all.adifLeftOut.count, 6);
+    EXPECT_EQ(all.adifLeftOut.firstNumbers, (std::vector<std::int64_t>{3, 700, 1300, 1800, 2400}));
+    std::vector<std::int64_t> looked(records.size());
+    std::iota(looked.begin(), looked.end(), 0);
+    EXPECT_EQ(observer.values, looked);
+
+    settings.set_start_date = "20100101";
+    settings.set_end_date = "20100101";
+    settings.set_date_time_UJ = "UTC";
+    const RunResult dated = Run(1);
+    ASSERT_TRUE(dated.ok) << dated.error;
+    EXPECT_EQ(dated.dateRangeUndecided.count, 6);
+    EXPECT_EQ(dated.dateRangeUndecided.firstNumbers, (std::vector<std::int64_t>{3, 700, 1300, 1800, 2400}));
+    // The UTC records of the day are taken; the JST ones fall on the day before.
+    expected.clear();
+    for (int n = 1; n <= 2600; n += 2) {
+        expected += undated.count(n) ? "" : CsvLine(records[static_cast<std::size_t>(n - 1)]);
+    }
+    EXPECT_EQ(Csv(), expected);
+    EXPECT_EQ(dated.output_count, 1299);
 }
 
 TEST_F(ConversionRunTest, TheAutoRunOptionsSkipTheModeTableAndWriteTheirOwnVersion) {
