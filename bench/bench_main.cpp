@@ -1,8 +1,10 @@
 // Measures the conversion on a large synthetic log: counting, reading every field through the record library, and
-// the run writing CSV only and CSV with ADIF, each against the floor of plain buffered I/O of the same size.
-// Each measurement runs in a child process of its own, so its peak memory is its own.
-// With the window programs built it also opens large CSV files in the output viewer (offscreen, no display needed):
-// the time until the list is shown, the slowest scroll step, and the memory. `--viewer` runs only that part.
+// the run writing CSV only, CSV with ADIF, and a JST date range of a tenth of the log, each against the floor of plain
+// buffered I/O of the same size. Each measurement runs in a child process of its own, so its peak memory is its own;
+// each figure is the median of the runs.
+// With the window programs built it also runs the job in the auto-run window (offscreen, no display needed), held
+// against the same run without a window, and opens large CSV files in the output viewer: the time until the list is
+// shown, the slowest scroll step, and the memory. `--viewer` runs only the viewer's part.
 
 #include "convert/ConversionRun.h"
 #include "hamlog/RecordLibrary.h"
@@ -11,16 +13,21 @@
 
 #include "SyntheticLog.h"
 
-#if defined(ZENTU_BENCH_VIEWER)
+#if defined(ZENTU_BENCH_WINDOWS)
+#include "ArunState.h"
 #include "ListBoxHS.h"
 #include "frmDisp2.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
+#include "settings/JobRegistry.h"
 #include "text/Cp932Codec.h"
+#include "zentu_arun.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <fstream>
 #endif
@@ -50,8 +57,9 @@ struct Sample {
     long long bytes = 0;
 };
 
-// Runs `work` in a child process; the child reports its time and output size through a pipe.
-Sample Measure(const std::function<long long()>& work) {
+// Runs `work` in a child process, which times itself and reports its time and output size through a pipe (for work
+// that must first set up what is not timed, such as a window).
+Sample MeasureTimed(const std::function<Sample()>& work) {
     int channel[2];
     if (pipe(channel) != 0) {
         std::perror("pipe");
@@ -60,10 +68,7 @@ Sample Measure(const std::function<long long()>& work) {
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        const auto start = Clock::now();
-        const long long bytes = work();
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        const Sample sample{seconds, 0, bytes};
+        const Sample sample = work();
         if (write(channel[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
             _exit(1);
         }
@@ -83,17 +88,30 @@ Sample Measure(const std::function<long long()>& work) {
     return sample;
 }
 
-Sample Median(int runs, const std::function<long long()>& work) {
-    std::vector<Sample> samples;
-    for (int i = 0; i < runs; ++i) {
-        samples.push_back(Measure(work));
-    }
+// Runs `work` in a child process; the child reports its time and output size through a pipe.
+Sample Measure(const std::function<long long()>& work) {
+    return MeasureTimed([&work] {
+        const auto start = Clock::now();
+        const long long bytes = work();
+        return Sample{std::chrono::duration<double>(Clock::now() - start).count(), 0, bytes};
+    });
+}
+
+Sample MedianOf(std::vector<Sample> samples) {
     std::sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
     Sample median = samples[samples.size() / 2];
     for (const Sample& s : samples) {
         median.peakKiB = std::max(median.peakKiB, s.peakKiB);
     }
     return median;
+}
+
+Sample Median(int runs, const std::function<long long()>& work) {
+    std::vector<Sample> samples;
+    for (int i = 0; i < runs; ++i) {
+        samples.push_back(Measure(work));
+    }
+    return MedianOf(std::move(samples));
 }
 
 long long FileSize(const fs::path& path) {
@@ -170,7 +188,7 @@ std::pair<std::string, std::string> TenthOfTheLog(zentu::RecordLibrary& library,
     return range;
 }
 
-#if defined(ZENTU_BENCH_VIEWER)
+#if defined(ZENTU_BENCH_WINDOWS)
 
 struct ViewerSample {
     double openSeconds = 0;
@@ -279,6 +297,49 @@ ViewerSample MeasureViewer(const fs::path& file, const fs::path& folder) {
     return sample;
 }
 
+/// Prompts of a measurement: no box is ever shown; a failure ends the measurement.
+class BenchPrompts : public zentu::Prompts {
+public:
+    void notify(QWidget*, const QString& text) override { std::cerr << text.toStdString() << "\n"; }
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    void warn(QWidget*, const QString& text) override {
+        std::cerr << text.toStdString() << "\n";
+        std::_Exit(1);
+    }
+};
+
+// Runs job 1 of `folder` in the auto-run window (offscreen), from the click on its run button until the run is done
+// (its waits and the program's end left out).
+Sample RunInAutoRunWindow(const fs::path& folder, const fs::path& csv, const fs::path& adif) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int argc = 1;
+    char name[] = "zentu_bench";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    zentu::ArunState state;
+    state.ProgramFolder = folder;
+    if (!state.library.load(zentu::ExecutableFolder())) {
+        std::cerr << state.library.errorString() << "\n";
+        std::_Exit(1);
+    }
+    BenchPrompts prompts;
+    zentu::zentu_arun window(state, prompts);
+    window.setWaiter([](int) {});
+    window.setProgramEnd([] {});
+    window.load();
+    window.show();
+    QCoreApplication::processEvents();
+    auto* button = window.findChild<QPushButton*>("cmdDo_job");
+    const auto start = Clock::now();
+    button->click();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!window.findChild<QLabel*>("lblOutRec")->text().startsWith(QStringLiteral("出力数"))) {
+        std::cerr << "the window's run did not finish\n";
+        std::_Exit(1);
+    }
+    return Sample{seconds, 0, FileSize(csv) + FileSize(adif)};
+}
+
 void RunViewerBenchmark(const fs::path& folder, int runs) {
     std::printf("\nOutput viewer: open a CSV file and scroll through it (offscreen); median of %d runs\n\n", runs);
     std::printf("%-24s %12s %10s %14s %12s %14s %10s\n", "file", "size", "open", "slowest scroll", "peak memory",
@@ -350,7 +411,7 @@ int main(int argc, char** argv) {
     }
     fs::create_directories(folder);
     if (viewerOnly) {
-#if defined(ZENTU_BENCH_VIEWER)
+#if defined(ZENTU_BENCH_WINDOWS)
         RunViewerBenchmark(folder, runs);
         return 0;
 #else
@@ -423,6 +484,31 @@ int main(int argc, char** argv) {
     const Sample floorBoth = Median(runs, [&] { return CopyFloor(log, folder / "FLOOR.out", csvAdif.bytes); });
     const Sample floorRange = Median(runs, [&] { return CopyFloor(log, folder / "FLOOR.out", dateRange.bytes); });
 
+#if defined(ZENTU_BENCH_WINDOWS)
+    // The same run in the auto-run window: job 1 of the folder, all records, CSV and ADIF.
+    {
+        zentu::JobSettings settings;
+        settings.set_hdb_dir = log.string();
+        settings.set_outcsv_dir = (folder / "WINDOW.CSV").string();
+        settings.adif_out = "1";
+        settings.select_flag = "0";
+        settings.zentu_arun_end_time = "0";
+        const zentu::JobRegistry registry(folder);
+        fs::create_directories(folder / "JOB");
+        if (!registry.writeRegisteredJob(1, {"bench", "", "", ""}) ||
+            !zentu::SaveJobSettings(folder, 1, settings, zentu::kZentuVersion)) {
+            std::cerr << "cannot set up the window's job in " << folder << "\n";
+            return 1;
+        }
+    }
+    std::vector<Sample> windowSamples;
+    for (int i = 0; i < runs; ++i) {
+        windowSamples.push_back(
+            MeasureTimed([&] { return RunInAutoRunWindow(folder, folder / "WINDOW.CSV", folder / "WINDOW.adi"); }));
+    }
+    const Sample windowRun = MedianOf(windowSamples);
+#endif
+
     std::printf("Floors: read the log and write as many bytes as the run writes, with plain buffered I/O.\n");
     std::printf("Date range: %s to %s (JST), about a tenth of the log.\n\n", rangeStart.c_str(), rangeEnd.c_str());
     PrintHeader();
@@ -434,10 +520,15 @@ int main(int argc, char** argv) {
     Print("run, CSV and ADIF (mode 0)", csvAdif, count, &floorBoth);
     Print("floor: read log + write range size", floorRange, count);
     Print("run, CSV and ADIF (mode 1, JST tenth)", dateRange, count, &floorRange);
+#if defined(ZENTU_BENCH_WINDOWS)
+    std::printf("\nThe run in a window, held against the same run without one:\n");
+    Print("run, CSV and ADIF (mode 0), headless", csvAdif, count);
+    Print("run in the auto-run window (offscreen)", windowRun, count, &csvAdif);
+#endif
     std::printf("\nOutput bytes: CSV only %lld, CSV and ADIF %lld, date range %lld\n", csvOnly.bytes, csvAdif.bytes,
                 dateRange.bytes);
     fs::remove(folder / "FLOOR.out");
-#if defined(ZENTU_BENCH_VIEWER)
+#if defined(ZENTU_BENCH_WINDOWS)
     RunViewerBenchmark(folder, runs);
 #endif
     return 0;
