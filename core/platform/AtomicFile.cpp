@@ -130,6 +130,8 @@ bool AtomicFile::fail(std::string_view doing, const std::string& cause) {
 bool AtomicFile::open(const std::filesystem::path& target, std::string_view role) {
     discard();
     m_error.clear();
+    m_written = 0;
+    m_writtenBack = 0;
     m_target = target;
     m_role = role;
     m_replaced = ReplaceTarget(target);
@@ -172,6 +174,16 @@ bool AtomicFile::write(std::string_view bytes) {
     }
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
         return fail("を書き込めません", SystemReason(errno));
+    }
+    m_written += bytes.size();
+    // A large file is sent on to the disk in pieces while it is written, instead of all of it at the end.
+    constexpr std::uint64_t kWriteBackPiece = 8 << 20;
+    if (m_written - m_writtenBack >= kWriteBackPiece) {
+        if (std::fflush(m_file) != 0) {
+            return fail("を書き込めません", SystemReason(errno));
+        }
+        StartWriteBack(m_file, m_writtenBack, m_written - m_writtenBack);
+        m_writtenBack = m_written;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <span>
@@ -40,7 +41,8 @@ public:
     /// Refuses a target that could not be replaced (ReplaceProblem: a folder, a read-only file ...). `role` names
     /// the file in messages ("出力ファイル", "設定ファイル"). False with errorString() set.
     bool open(const std::filesystem::path& target, std::string_view role = "ファイル");
-    /// Appends bytes (buffered). False with errorString() set when they cannot be written.
+    /// Appends bytes (buffered). False with errorString() set when they cannot be written. The bytes go on to the disk
+    /// while more are written (StartWriteBack), so that finish() has little left to wait for.
     bool write(std::string_view bytes);
     /// Flushes, syncs and closes the temporary file: it is ready to be put in place. False with errorString() set.
     bool finish();
@@ -79,6 +81,8 @@ private:
     std::filesystem::path m_temporary;
     std::string m_role;
     std::FILE* m_file = nullptr;
+    std::uint64_t m_written = 0;     ///< bytes handed to m_file
+    std::uint64_t m_writtenBack = 0; ///< bytes asked to go on to the disk
     int m_slot = -1;
     bool m_ready = false;
     std::string m_error;

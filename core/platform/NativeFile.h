@@ -2,6 +2,7 @@
 
 #include "platform/ErrorText.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -21,6 +22,11 @@ std::FILE* CreateNewCFile(const std::filesystem::path& path);
 
 /// Makes the written bytes of an open file durable on the disk (after fflush).
 bool SyncCFile(std::FILE* file);
+
+/// Asks the system to start writing bytes `from` to `from + length` of an open file (flushed) to the disk, without
+/// waiting for it, so that SyncCFile at the end has little left to wait for. Where the system has no such request,
+/// nothing happens.
+void StartWriteBack(std::FILE* file, std::uint64_t from, std::uint64_t length);
 
 /// Gives an open new file the permissions and, where allowed, the owner of the existing file `model`.
 /// Nothing happens when `model` does not exist.

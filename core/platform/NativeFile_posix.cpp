@@ -57,6 +57,16 @@ bool SyncCFile(std::FILE* file) {
     return ::fsync(fileno(file)) == 0;
 }
 
+void StartWriteBack(std::FILE* file, std::uint64_t from, std::uint64_t length) {
+#if defined(__linux__)
+    ::sync_file_range(fileno(file), static_cast<off64_t>(from), static_cast<off64_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+    (void)from;
+    (void)length;
+#endif
+}
+
 void TakeOverAttributes(std::FILE* file, const std::filesystem::path& model) {
     struct stat existing {};
     if (::stat(model.c_str(), &existing) == 0) {

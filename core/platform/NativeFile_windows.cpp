@@ -77,6 +77,10 @@ bool SyncCFile(std::FILE* file) {
     return ::_commit(::_fileno(file)) == 0;
 }
 
+void StartWriteBack(std::FILE* /*file*/, std::uint64_t /*from*/, std::uint64_t /*length*/) {
+    // Windows writes a file's cached bytes back by itself; FlushFileBuffers would wait, so nothing is asked here.
+}
+
 void TakeOverAttributes(std::FILE* /*file*/, const std::filesystem::path& /*model*/) {
     // A new file takes the access rules of its folder, as the file it replaces did.
 }
