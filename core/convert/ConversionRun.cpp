@@ -177,7 +177,7 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
     for (std::int64_t span = firstSpan; span < spans; span += step) {
         const std::int64_t first = reading.range.first + span * RecordBlock::kSpanRecords;
         const std::int64_t last = std::min(reading.range.last, first + RecordBlock::kSpanRecords - 1);
-        block->start(span, first, last);
+        block->start(span);
         for (std::int64_t i = first; i <= last; ++i) {
             if (!library.read(static_cast<std::int32_t>(i))) {
                 block->unreadable = i;
@@ -197,6 +197,14 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
             }
             if (take) {
                 block->addLoaded(library, i);
+                if (block->full() && i < last) {
+                    // Long texts: this span goes on in another block.
+                    block->endsSpan = false;
+                    if (!writer.handOver(block)) {
+                        return;
+                    }
+                    block->start(span);
+                }
             }
         }
         const bool unreadable = block->unreadable != 0;

@@ -54,8 +54,10 @@ bool OutputWriter::handOver(std::unique_ptr<RecordBlock>& block) {
     if (m_failed) {
         return false;
     }
+    if (block->endsSpan) {
+        ++m_nextSpan;
+    }
     m_filled.push_back(std::move(block));
-    ++m_nextSpan;
     m_changed.notify_all();
     m_changed.wait(lock, [this] { return !m_spare.empty() || m_failed; });
     if (m_failed) {

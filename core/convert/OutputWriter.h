@@ -36,7 +36,8 @@ public:
 
     /// An empty block for a reader's first span.
     std::unique_ptr<RecordBlock> firstBlock();
-    /// Hands over a filled span once every span before it has been handed over, and puts an empty block in its place.
+    /// Hands over a filled block once every span before its span has been handed over, and puts an empty block in its
+    /// place. The blocks of one span come from one reader, in order.
     /// False once the run has failed (a span that could not be read, a write that failed): then nothing more is
     /// written, and the reader stops.
     bool handOver(std::unique_ptr<RecordBlock>& block);

@@ -9,9 +9,10 @@ namespace {
 constexpr std::size_t kFields = 16;
 /// The room one record may need while it is read: every text may take the library's whole text buffer.
 constexpr std::size_t kRecordRoom = kFields * RecordLibrary::kTextSize;
-/// What a block starts with: a span of records of the usual size (a few dozen bytes of text each). Longer texts make
-/// it grow.
-constexpr std::size_t kStartBytes = 64 * 1024;
+/// What a block starts with: room for a span of records of the usual size (a few dozen bytes of text each). Longer
+/// texts make it grow, up to about kMostBytes.
+constexpr std::size_t kStartBytes = 256 * 1024;
+constexpr std::size_t kMostBytes = 2 * 1024 * 1024;
 
 } // namespace
 
@@ -20,10 +21,9 @@ RecordBlock::RecordBlock() : m_bytes(kStartBytes + kRecordRoom) {
     m_numbers.reserve(static_cast<std::size_t>(kSpanRecords));
 }
 
-void RecordBlock::start(std::int64_t span, std::int64_t first, std::int64_t last) {
+void RecordBlock::start(std::int64_t span) {
     m_span = span;
-    m_first = first;
-    m_last = last;
+    endsSpan = true;
     m_used = 0;
     m_ends.clear();
     m_numbers.clear();
@@ -42,6 +42,10 @@ void RecordBlock::addLoaded(RecordLibrary& library, std::int64_t number) {
         m_ends.push_back(static_cast<std::uint32_t>(m_used));
     }
     m_numbers.push_back(number);
+}
+
+bool RecordBlock::full() const {
+    return m_used >= kMostBytes;
 }
 
 FieldTexts RecordBlock::fields(std::size_t record) const {

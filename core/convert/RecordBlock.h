@@ -11,22 +11,26 @@ namespace zentu {
 
 class RecordLibrary;
 
-/// One span of a run's range as it was read: the field texts of the records taken, one text after another in one
-/// buffer, with their record numbers, and what else the reading found (records whose date could not be compared,
-/// a record that could not be read). What the run's reading hands to its writing; the record library writes each
-/// text straight into the buffer, so a text is copied once on its way from the log to the output.
+/// One span of a run's range (or a part of it) as it was read: the field texts of the records taken, one text after
+/// another in one buffer, with their record numbers, and what else the reading found (records whose date could not be
+/// compared, a record that could not be read). What the run's reading hands to its writing; the record library writes
+/// each text straight into the buffer, so a text is copied once on its way from the log to the output.
 class RecordBlock {
 public:
-    /// Records of the range a span holds (the last span may hold fewer).
-    static constexpr std::int64_t kSpanRecords = 512;
+    /// Records of the range a span holds (the last span may hold fewer). A span is larger than the record library's
+    /// read window, so two readers taking every other span seldom read the same part of the log.
+    static constexpr std::int64_t kSpanRecords = 2048;
 
     RecordBlock();
 
-    /// Starts span number `span`, records `first` to `last` of the log, and forgets what the block held.
-    void start(std::int64_t span, std::int64_t first, std::int64_t last);
+    /// Starts a block of span number `span`, and forgets what the block held. A span whose texts are too long for
+    /// one block goes in several, the last of which ends the span.
+    void start(std::int64_t span);
     std::int64_t span() const { return m_span; }
-    std::int64_t first() const { return m_first; }
-    std::int64_t last() const { return m_last; }
+    /// The block has as many bytes of text as a block should hold: the span goes on in another block.
+    bool full() const;
+    /// Whether this block is the span's last.
+    bool endsSpan = true;
 
     /// Adds the record the library has loaded as record `number`: its field texts as ThwString gives them. Field
     /// 15 is not read: no output of the run uses it, and it stays empty here.
@@ -43,8 +47,6 @@ public:
 
 private:
     std::int64_t m_span = 0;
-    std::int64_t m_first = 0;
-    std::int64_t m_last = 0;
     std::vector<char> m_bytes;
     std::size_t m_used = 0;
     std::vector<std::uint32_t> m_ends; ///< for each record, where each of its sixteen texts ends in m_bytes
