@@ -236,6 +236,50 @@ TEST_F(ConversionRunTest, ALogOfManySpansIsWrittenInOrderAsOneReaderWouldWriteIt
     EXPECT_EQ(dated.output_count, 1299);
 }
 
+TEST_F(ConversionRunTest, LongTextsThatFillMoreThanOneBlockAreWrittenWhole) {
+    // A dBase III table of sixteen fields of 250 bytes, made byte by byte: spans of long texts go in several blocks.
+    constexpr int kCount = 2100;
+    constexpr std::size_t kWidth = 250;
+    std::string table(32, '\0');
+    table[0] = 0x03;
+    const auto put = [&table](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            table[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i) & 0xFF);
+        }
+    };
+    put(4, kCount, 4);
+    put(8, 32 + 16 * 32 + 1, 2);
+    put(10, 1 + 16 * kWidth, 2);
+    for (int field = 0; field < 16; ++field) {
+        std::string descriptor(32, '\0');
+        descriptor.replace(0, 2, "F" + std::string(1, static_cast<char>('A' + field)));
+        descriptor[11] = 'C';
+        descriptor[16] = static_cast<char>(kWidth);
+        table += descriptor;
+    }
+    table += '\r';
+    std::vector<std::array<std::string, 16>> texts;
+    for (int n = 1; n <= kCount; ++n) {
+        std::array<std::string, 16> fields;
+        table += ' ';
+        for (std::size_t k = 0; k < 16; ++k) {
+            fields[k] = k == 1 ? "10/01/01" : k == 2 ? "12:00J" : std::to_string(n) + std::string(200, 'a' + k % 26);
+            table += fields[k] + std::string(kWidth - fields[k].size(), ' ');
+        }
+        texts.push_back(fields);
+    }
+    test::WriteBytes(dir / "LOG.hdb", table);
+    test::WriteBytes(dir / "LOG.mst", "m");
+    log.resize(kCount);
+    const RunResult result = Run(0);
+    ASSERT_TRUE(result.ok) << result.error;
+    std::string expected;
+    for (const auto& fields : texts) {
+        AppendCsvLine(expected, fields);
+    }
+    EXPECT_EQ(Csv(), expected);
+}
+
 TEST_F(ConversionRunTest, TheAutoRunOptionsSkipTheModeTableAndWriteTheirOwnVersion) {
     MakeLog({Qso("JA1ABC", "10/01/01", "03:00J", "14.070", "PH")});
     settings.adif_out = "1";
