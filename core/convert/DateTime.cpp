@@ -266,23 +266,67 @@ RangeKeys MakeRangeKeys(std::string_view startDate, std::string_view endDate, st
     return keys;
 }
 
-DateDecision Date_sub(std::string_view dateField, std::string_view timeField, const RangeKeys& keys,
-                      std::string_view dateTimeUJ) {
-    if (!keys.valid) {
-        return DateDecision::Skip;
+namespace {
+
+/// A record's date and time as the date filter reads them.
+struct RecordMoment {
+    chr::year_month_day date;
+    int hour = 0;
+    int minute = 0;
+    bool jst = false;
+};
+
+/// The date "yy/mm/dd" without its slashes and the time "hh:mm" with its zone without its colon, each read as a
+/// whole (a record whose date or time is anything else gives nothing). The usual form of both, eight and six
+/// characters with the separators in their places, is read where it stands; it reads the same either way.
+std::optional<RecordMoment> ReadRecordMoment(std::string_view dateField, std::string_view timeField) {
+    const auto digit = [](char c) { return IsAsciiDigit(c); };
+    if (dateField.size() == 8 && dateField[2] == '/' && dateField[5] == '/' && timeField.size() == 6 &&
+        timeField[2] == ':' && digit(timeField[0]) && digit(timeField[1]) && digit(timeField[3]) &&
+        digit(timeField[4]) &&
+        (timeField[5] == 'J' || timeField[5] == 'U' || timeField[5] == ' ' || timeField[5] == '\t')) {
+        const char digits[6] = {dateField[0], dateField[1], dateField[3], dateField[4], dateField[6], dateField[7]};
+        const auto date = ParseShortDate(std::string_view(digits, sizeof digits));
+        const int hour = (timeField[0] - '0') * 10 + (timeField[1] - '0');
+        const int minute = (timeField[3] - '0') * 10 + (timeField[4] - '0');
+        if (!date || hour > 23 || minute > 59) {
+            return std::nullopt;
+        }
+        return RecordMoment{*date, hour, minute, timeField[5] == 'J'};
     }
     std::array<char, 16> dateBuffer;
     std::array<char, 16> timeBuffer;
     std::string dateSpill;
     std::string timeSpill;
-    const auto recordDate = ParseShortDate(WithoutChar(dateField, '/', dateBuffer, dateSpill));
+    const auto date = ParseShortDate(WithoutChar(dateField, '/', dateBuffer, dateSpill));
     const std::string_view time = WithoutChar(timeField, ':', timeBuffer, timeSpill);
-    const auto recordTime = ParseRecordTime(time);
-    if (!recordDate || !recordTime) {
+    const auto hourMinute = ParseRecordTime(time);
+    if (!date || !hourMinute) {
+        return std::nullopt;
+    }
+    return RecordMoment{*date, hourMinute->first, hourMinute->second, time.find('J') != std::string_view::npos};
+}
+
+/// Whether a date (as yyyymmdd) may lie within one calendar day of an edge date: never when the numbers are further
+/// apart than the last day of a year and the first of the next. Only then are the calendar days compared.
+bool MayBeNextTo(std::int64_t date, std::int64_t edge) {
+    constexpr std::int64_t kYearTurn = 10000 - 1231 + 101; // 20101231 to 20110101
+    return date - edge <= kYearTurn && edge - date <= kYearTurn;
+}
+
+} // namespace
+
+DateDecision Date_sub(std::string_view dateField, std::string_view timeField, const RangeKeys& keys,
+                      std::string_view dateTimeUJ) {
+    if (!keys.valid) {
+        return DateDecision::Skip;
+    }
+    const std::optional<RecordMoment> moment = ReadRecordMoment(dateField, timeField);
+    if (!moment) {
         return DateDecision::Invalid;
     }
 
-    const std::int64_t d = DateNumber(*recordDate);
+    const std::int64_t d = DateNumber(moment->date);
     const std::int64_t s = keys.start_key / 10000;
     const std::int64_t e = keys.end_key / 10000;
     if (dateTimeUJ == "NON") {
@@ -294,11 +338,12 @@ DateDecision Date_sub(std::string_view dateField, std::string_view timeField, co
 
     // At the range's edges the time decides; a JST time is moved to UTC first, which may move the date
     // back a day. Farther away the date alone already puts the record outside.
-    chr::year_month_day date = *recordDate;
-    int hour = recordTime->first;
-    int minute = recordTime->second;
-    const bool nearEdge = IsNextTo(date, KeyDate(keys.start_key)) || IsNextTo(date, KeyDate(keys.end_key));
-    if (nearEdge && time.find('J') != std::string_view::npos) {
+    chr::year_month_day date = moment->date;
+    int hour = moment->hour;
+    int minute = moment->minute;
+    const bool nearEdge = (MayBeNextTo(d, s) && IsNextTo(date, KeyDate(keys.start_key))) ||
+                          (MayBeNextTo(d, e) && IsNextTo(date, KeyDate(keys.end_key)));
+    if (nearEdge && moment->jst) {
         const DateTimeValue utc = ShiftToUtc(DateTimeValue{date, hour, minute});
         date = utc.date;
         hour = utc.hour;
