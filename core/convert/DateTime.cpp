@@ -41,15 +41,18 @@ std::optional<int> DigitsValue(std::string_view text) {
 }
 
 std::optional<chr::year_month_day> MakeDate(int year, int month, int day) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
+    // The Gregorian calendar's month lengths, checked here rather than by year_month_day::ok(): the date filter asks
+    // this for every record.
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
         return std::nullopt;
     }
-    const chr::year_month_day date{chr::year{year}, chr::month{static_cast<unsigned>(month)},
-                                   chr::day{static_cast<unsigned>(day)}};
-    if (!date.ok()) {
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) {
         return std::nullopt;
     }
-    return date;
+    return chr::year_month_day{chr::year{year}, chr::month{static_cast<unsigned>(month)},
+                               chr::day{static_cast<unsigned>(day)}};
 }
 
 /// A date yyyymmdd of exactly eight digits.
