@@ -153,12 +153,14 @@ std::string RecordReadFailure(const std::string& log, std::int64_t number) {
            " を読めません（ログが壊れているか、実行中にログが短くなりました）。";
 }
 
-/// What reading a span needs to know of the run.
+/// What reading and formatting a span needs to know of the run.
 struct SpanReading {
     RecordRange range;
     bool byDate = false;
     RangeKeys keys;
     std::string_view dateTimeUJ;
+    bool withAdif = false;
+    const ModeTable* modeTable = nullptr;
 };
 
 std::int64_t SpanCount(const RecordRange& range) {
@@ -170,6 +172,9 @@ std::int64_t SpanCount(const RecordRange& range) {
 /// counts them). Stops at a record that cannot be read, and when the run has failed.
 void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t firstSpan, std::int64_t step,
                OutputWriter& writer, RunObserver* observer, std::int64_t& progress) {
+    // With two readers each formats its own spans, before it waits for their turn; one reader leaves that to the
+    // writer's thread.
+    const bool formatHere = step > 1;
     std::unique_ptr<RecordBlock> block = writer.firstBlock();
     char date[RecordLibrary::kTextSize];
     char time[RecordLibrary::kTextSize];
@@ -200,6 +205,9 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
                 if (block->full() && i < last) {
                     // Long texts: this span goes on in another block.
                     block->endsSpan = false;
+                    if (formatHere) {
+                        block->format(reading.withAdif, reading.modeTable);
+                    }
                     if (!writer.handOver(block)) {
                         return;
                     }
@@ -208,6 +216,9 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
             }
         }
         const bool unreadable = block->unreadable != 0;
+        if (formatHere && !unreadable) {
+            block->format(reading.withAdif, reading.modeTable);
+        }
         if (!writer.handOver(block) || unreadable) {
             return;
         }
@@ -320,12 +331,13 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         observer->progressStarted(range.progressMaximum);
     }
 
-    // The range is read a span at a time, by this thread alone or, when the library allows two readers of one log,
-    // by this thread and a second one taking every other span. The writer formats and writes the spans in order on a
-    // thread of its own meanwhile.
-    OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable);
+    // The range is read a span at a time, by this thread alone while the writer formats and writes on a thread of its
+    // own, or, when the library allows two readers of one log, by this thread and a second one taking every other
+    // span, each formatting and writing its own spans in their turn.
     const std::unique_ptr<RecordLibrary> second = SecondReader(library, logPath, range);
-    const SpanReading reading{range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ};
+    OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable, second != nullptr ? 2 : 1);
+    const SpanReading reading{
+        range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ, withAdif, options.modeTable};
     std::int64_t progress = 0;
     {
         std::thread other;

@@ -1,6 +1,5 @@
 #include "convert/OutputWriter.h"
 
-#include "convert/AdifWriter.h"
 #include "convert/RecordBlock.h"
 #include "platform/AtomicFile.h"
 
@@ -22,14 +21,17 @@ bool OutputWriter::Output::writeIfFull(bool always) {
     return written;
 }
 
-OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable) : m_modeTable(modeTable) {
+OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable, int readers)
+    : m_modeTable(modeTable), m_ownThread(readers < 2) {
     m_csv.file = &csv;
     m_adif.file = adif;
-    // Besides the block each reader fills: one being written and one waiting for it.
-    for (int i = 0; i < 2; ++i) {
-        m_spare.push_back(std::make_unique<RecordBlock>());
+    if (m_ownThread) {
+        // Besides the block the reader fills: one being written and one waiting for it.
+        for (int i = 0; i < 2; ++i) {
+            m_spare.push_back(std::make_unique<RecordBlock>());
+        }
+        m_thread = std::thread([this] { work(); });
     }
-    m_thread = std::thread([this] { work(); });
 }
 
 OutputWriter::~OutputWriter() {
@@ -54,7 +56,20 @@ bool OutputWriter::handOver(std::unique_ptr<RecordBlock>& block) {
     if (m_failed) {
         return false;
     }
-    if (block->endsSpan) {
+    const bool endsSpan = block->endsSpan;
+    if (!m_ownThread) {
+        // This reader's turn: the other waits for the next span, so the files and the counts are this thread's.
+        lock.unlock();
+        const bool written = write(*block);
+        lock.lock();
+        m_failed = !written;
+        if (endsSpan && written) {
+            ++m_nextSpan;
+        }
+        m_changed.notify_all();
+        return written;
+    }
+    if (endsSpan) {
         ++m_nextSpan;
     }
     m_filled.push_back(std::move(block));
@@ -74,7 +89,9 @@ bool OutputWriter::finish() {
         m_finishing = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
     // The thread has ended: what it left is this thread's now.
     if (m_failed) {
         return false;
@@ -107,22 +124,20 @@ void OutputWriter::work() {
     }
 }
 
-bool OutputWriter::write(const RecordBlock& block) {
+bool OutputWriter::write(RecordBlock& block) {
     // A record that could not be read fails the run; the records before it are not worth writing.
     if (block.unreadable != 0) {
         m_unreadable = block.unreadable;
         return false;
     }
+    if (!block.formatted) {
+        block.format(m_adif.file != nullptr, m_modeTable);
+    }
     m_outputCount += static_cast<std::int64_t>(block.size());
     m_undecided.merge(block.undecided);
-    const bool withAdif = m_adif.file != nullptr;
-    for (std::size_t record = 0; record < block.size(); ++record) {
-        const FieldTexts fields = block.fields(record);
-        AppendCsvLine(m_csv.text, fields);
-        if (withAdif && !write_adif(m_adif.text, fields, m_modeTable)) {
-            m_adifLeftOut.add(block.number(record));
-        }
-    }
+    m_adifLeftOut.merge(block.adifLeftOut);
+    m_csv.text += block.csvText;
+    m_adif.text += block.adifText;
     return writeOut(m_csv, false) && writeOut(m_adif, false);
 }
 

@@ -17,18 +17,19 @@ class AtomicFile;
 class ModeTable;
 class RecordBlock;
 
-/// Turns the records a run takes into CSV lines and ADIF records and writes them to the run's output files, on a
-/// thread of its own: while it formats and writes one span of records, the run reads the next ones (on one thread, or
-/// on two when the record library allows it). Spans are written in the order of the range whatever the order they
-/// were read in, so the files are the same as one thread would write them, and the first span that could not be read
-/// is the one the run fails on.
-///
-/// A few blocks go round between the threads (a filled one is handed over, an empty one comes back), so memory stays
-/// the same whatever the size of the log.
+/// Writes the CSV lines and ADIF records of the spans of records a run reads to the run's output files, in the order
+/// of the range whatever the order they were read in: the files are the same as one thread would write them, and the
+/// first span that could not be read is the one the run fails on. It works in one of two ways:
+/// - one reader: the spans are formatted and written on a thread of this writer's own, while the reader reads on;
+/// - two readers (each taking every other span): each formats its own spans, where their texts are still in the
+///   cache, and writes them itself when their turn comes; the two cores are busy with reading and formatting, and no
+///   third thread takes turns with them.
+/// Either way a few blocks of records are in use at a time, so memory stays the same whatever the size of the log.
 class OutputWriter {
 public:
     /// `adif` is null when no ADIF file is written. The files stay the caller's and must outlive this writer.
-    OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable);
+    /// `readers` is 1 or 2.
+    OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable, int readers);
     /// Stops the thread; what was not written yet is dropped.
     ~OutputWriter();
     OutputWriter(const OutputWriter&) = delete;
@@ -36,10 +37,10 @@ public:
 
     /// An empty block for a reader's first span.
     std::unique_ptr<RecordBlock> firstBlock();
-    /// Hands over a filled block once every span before its span has been handed over, and puts an empty block in its
-    /// place. The blocks of one span come from one reader, in order.
-    /// False once the run has failed (a span that could not be read, a write that failed): then nothing more is
-    /// written, and the reader stops.
+    /// Hands over a filled block once every span before its span has been handed over, and leaves an empty block in
+    /// its place (the blocks of one span come from one reader, in order). With two readers the block is formatted
+    /// first, by the caller, and written before this returns. False once the run has failed (a span that could not be
+    /// read, a write that failed): then nothing more is written, and the reader stops.
     bool handOver(std::unique_ptr<RecordBlock>& block);
     /// Writes the spans handed over and the text still held, and ends the thread. False when the run failed.
     bool finish();
@@ -62,13 +63,15 @@ private:
     };
 
     void work();
-    bool write(const RecordBlock& block);
+    /// Formats the block when it is not yet, and writes it; false (with the reason kept) when the run fails there.
+    bool write(RecordBlock& block);
     /// Writes the output's text when it has gathered enough (or `always`); false with m_error set when it failed.
     bool writeOut(Output& output, bool always);
 
     Output m_csv;
     Output m_adif;
     const ModeTable* m_modeTable;
+    bool m_ownThread;
     std::int64_t m_outputCount = 0;
     LeftOutRecords m_undecided;
     LeftOutRecords m_adifLeftOut;

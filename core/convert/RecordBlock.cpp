@@ -1,5 +1,6 @@
 #include "convert/RecordBlock.h"
 
+#include "convert/AdifWriter.h"
 #include "hamlog/RecordLibrary.h"
 
 namespace zentu {
@@ -29,6 +30,21 @@ void RecordBlock::start(std::int64_t span) {
     m_numbers.clear();
     undecided = LeftOutRecords{};
     unreadable = 0;
+    formatted = false;
+    csvText.clear();
+    adifText.clear();
+    adifLeftOut = LeftOutRecords{};
+}
+
+void RecordBlock::format(bool withAdif, const ModeTable* modeTable) {
+    for (std::size_t record = 0; record < size(); ++record) {
+        const FieldTexts texts = fields(record);
+        AppendCsvLine(csvText, texts);
+        if (withAdif && !write_adif(adifText, texts, modeTable)) {
+            adifLeftOut.add(number(record));
+        }
+    }
+    formatted = true;
 }
 
 void RecordBlock::addLoaded(RecordLibrary& library, std::int64_t number) {

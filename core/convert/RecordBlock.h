@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace zentu {
 
+class ModeTable;
 class RecordLibrary;
 
 /// One span of a run's range (or a part of it) as it was read: the field texts of the records taken, one text after
@@ -44,6 +46,14 @@ public:
     LeftOutRecords undecided;
     /// The first record of the span that could not be read (0 when all could): the span ends there.
     std::int64_t unreadable = 0;
+
+    /// Formats the records taken as CSV lines into csvText and (`withAdif`) as ADIF records into adifText, noting the
+    /// records left out of the ADIF file.
+    void format(bool withAdif, const ModeTable* modeTable);
+    bool formatted = false;
+    std::string csvText;
+    std::string adifText;
+    LeftOutRecords adifLeftOut;
 
 private:
     std::int64_t m_span = 0;
