@@ -273,11 +273,21 @@ namespace {
 
 /// A record's date and time as the date filter reads them.
 struct RecordMoment {
-    chr::year_month_day date;
+    int year = 0;
+    int month = 0;
+    int day = 0;
     int hour = 0;
     int minute = 0;
     bool jst = false;
 };
+
+bool IsValidDay(int year, int month, int day) {
+    return MakeDate(year, month, day).has_value();
+}
+
+int TwoDigits(char tens, char ones) {
+    return (tens - '0') * 10 + (ones - '0');
+}
 
 /// The date "yy/mm/dd" without its slashes and the time "hh:mm" with its zone without its colon, each read as a
 /// whole (a record whose date or time is anything else gives nothing). The usual form of both, eight and six
@@ -288,14 +298,21 @@ std::optional<RecordMoment> ReadRecordMoment(std::string_view dateField, std::st
         timeField[2] == ':' && digit(timeField[0]) && digit(timeField[1]) && digit(timeField[3]) &&
         digit(timeField[4]) &&
         (timeField[5] == 'J' || timeField[5] == 'U' || timeField[5] == ' ' || timeField[5] == '\t')) {
-        const char digits[6] = {dateField[0], dateField[1], dateField[3], dateField[4], dateField[6], dateField[7]};
-        const auto date = ParseShortDate(std::string_view(digits, sizeof digits));
-        const int hour = (timeField[0] - '0') * 10 + (timeField[1] - '0');
-        const int minute = (timeField[3] - '0') * 10 + (timeField[4] - '0');
-        if (!date || hour > 23 || minute > 59) {
+        if (!digit(dateField[0]) || !digit(dateField[1]) || !digit(dateField[3]) || !digit(dateField[4]) ||
+            !digit(dateField[6]) || !digit(dateField[7])) {
             return std::nullopt;
         }
-        return RecordMoment{*date, hour, minute, timeField[5] == 'J'};
+        RecordMoment moment;
+        moment.year = WidenYear(TwoDigits(dateField[0], dateField[1]));
+        moment.month = TwoDigits(dateField[3], dateField[4]);
+        moment.day = TwoDigits(dateField[6], dateField[7]);
+        moment.hour = TwoDigits(timeField[0], timeField[1]);
+        moment.minute = TwoDigits(timeField[3], timeField[4]);
+        moment.jst = timeField[5] == 'J';
+        if (!IsValidDay(moment.year, moment.month, moment.day) || moment.hour > 23 || moment.minute > 59) {
+            return std::nullopt;
+        }
+        return moment;
     }
     std::array<char, 16> dateBuffer;
     std::array<char, 16> timeBuffer;
@@ -307,7 +324,12 @@ std::optional<RecordMoment> ReadRecordMoment(std::string_view dateField, std::st
     if (!date || !hourMinute) {
         return std::nullopt;
     }
-    return RecordMoment{*date, hourMinute->first, hourMinute->second, time.find('J') != std::string_view::npos};
+    return RecordMoment{static_cast<int>(date->year()),
+                        static_cast<int>(static_cast<unsigned>(date->month())),
+                        static_cast<int>(static_cast<unsigned>(date->day())),
+                        hourMinute->first,
+                        hourMinute->second,
+                        time.find('J') != std::string_view::npos};
 }
 
 /// Whether a date (as yyyymmdd) may lie within one calendar day of an edge date: never when the numbers are further
@@ -329,7 +351,7 @@ DateDecision Date_sub(std::string_view dateField, std::string_view timeField, co
         return DateDecision::Invalid;
     }
 
-    const std::int64_t d = DateNumber(moment->date);
+    const std::int64_t d = static_cast<std::int64_t>(moment->year) * 10000 + moment->month * 100 + moment->day;
     const std::int64_t s = keys.start_key / 10000;
     const std::int64_t e = keys.end_key / 10000;
     if (dateTimeUJ == "NON") {
@@ -341,18 +363,15 @@ DateDecision Date_sub(std::string_view dateField, std::string_view timeField, co
 
     // At the range's edges the time decides; a JST time is moved to UTC first, which may move the date
     // back a day. Farther away the date alone already puts the record outside.
-    chr::year_month_day date = moment->date;
-    int hour = moment->hour;
-    int minute = moment->minute;
-    const bool nearEdge = (MayBeNextTo(d, s) && IsNextTo(date, KeyDate(keys.start_key))) ||
-                          (MayBeNextTo(d, e) && IsNextTo(date, KeyDate(keys.end_key)));
-    if (nearEdge && moment->jst) {
-        const DateTimeValue utc = ShiftToUtc(DateTimeValue{date, hour, minute});
-        date = utc.date;
-        hour = utc.hour;
-        minute = utc.minute;
+    std::int64_t k = d * 10000 + moment->hour * 100 + moment->minute;
+    if (moment->jst && (MayBeNextTo(d, s) || MayBeNextTo(d, e))) {
+        const chr::year_month_day date{chr::year{moment->year}, chr::month{static_cast<unsigned>(moment->month)},
+                                       chr::day{static_cast<unsigned>(moment->day)}};
+        if (IsNextTo(date, KeyDate(keys.start_key)) || IsNextTo(date, KeyDate(keys.end_key))) {
+            const DateTimeValue utc = ShiftToUtc(DateTimeValue{date, moment->hour, moment->minute});
+            k = Key(utc.date, utc.hour, utc.minute);
+        }
     }
-    const std::int64_t k = Key(date, hour, minute);
     return keys.start_key <= k && k <= keys.end_key ? DateDecision::Take : DateDecision::Skip;
 }
 
