@@ -148,11 +148,11 @@ using namespace hamlog::detail;
 
 extern "C" {
 
-int GetThdllVersion(void) {
+int HAMLOG_CALL GetThdllVersion(void) {
     return HAMLOG_VERSION;
 }
 
-int dbf_open(const char* path, void* handle) {
+int HAMLOG_CALL dbf_open(const char* path, void* handle) {
     if (handle == nullptr) {
         return HAMLOG_ERR_ARGUMENT;
     }
@@ -176,7 +176,7 @@ int dbf_open(const char* path, void* handle) {
     return result;
 }
 
-int dbf_rcount(void* handle) {
+int HAMLOG_CALL dbf_rcount(void* handle) {
     if (handle == nullptr) {
         return -1;
     }
@@ -185,14 +185,14 @@ int dbf_rcount(void* handle) {
     return state.magic == kHandleMagic ? state.recordCount : -1;
 }
 
-void dbf_close(void* handle) {
+void HAMLOG_CALL dbf_close(void* handle) {
     if (handle != nullptr) {
         const DbfHandle closed{};
         std::memcpy(handle, &closed, sizeof closed);
     }
 }
 
-int HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
+int HAMLOG_CALL HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
     if (record == nullptr) {
         return HAMLOG_ERR_ARGUMENT;
     }
@@ -206,7 +206,7 @@ int HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
     }
 }
 
-int THW_read(void* record, int32_t number, int /*mode*/) {
+int HAMLOG_CALL THW_read(void* record, int32_t number, int /*mode*/) {
     if (record == nullptr || AreaMagic(record) != kRecordAreaMagic) {
         return -1;
     }
@@ -234,7 +234,7 @@ int THW_read(void* record, int32_t number, int /*mode*/) {
     return 0;
 }
 
-void HamlogClose(void* record, int /*reserved*/) {
+void HAMLOG_CALL HamlogClose(void* record, int /*reserved*/) {
     if (record != nullptr) {
         ReleaseArea(record);
     }

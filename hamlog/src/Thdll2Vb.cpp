@@ -30,7 +30,7 @@ std::size_t Cp932PrefixLength(const char* bytes, std::size_t length, std::size_t
 
 using namespace hamlog::detail;
 
-extern "C" void ThwString(char* text, void* record, int16_t field) {
+extern "C" void HAMLOG_CALL ThwString(char* text, void* record, int16_t field) {
     if (text == nullptr) {
         return;
     }
