@@ -11,12 +11,12 @@
 #include "text/Cp932Codec.h"
 
 #include "LogWriter.h"
+#include "TestPlatform.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sys/stat.h>
 #include <vector>
 
 namespace zentu {
@@ -366,13 +366,13 @@ TEST_F(ConversionRunTest, ReadOnlyOutputsAndSettingsFilesAreKeptAndTheRunIsRefus
     PreviousRun();
     const std::string iniBefore = Ini();
     for (const char* file : {"out/LOGLIST.CSV", "out/LOGLIST.adi", "ini/zentu_1.ini"}) {
-        ASSERT_EQ(::chmod((dir / file).c_str(), 0444), 0);
+        test::SetReadOnly(dir / file, true);
         const RunResult result = Run(4, "1");
         ExpectNothingChanged(result, iniBefore, file);
         EXPECT_NE(result.error.find(std::filesystem::path(file).filename().string()), std::string::npos)
             << result.error;
         EXPECT_NE(result.error.find("読み取り専用"), std::string::npos) << result.error;
-        ASSERT_EQ(::chmod((dir / file).c_str(), 0644), 0);
+        test::SetReadOnly(dir / file, false);
     }
 }
 
