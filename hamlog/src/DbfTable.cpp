@@ -1,11 +1,7 @@
 #include "DbfTable.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstddef>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace hamlog::detail {
@@ -25,54 +21,19 @@ std::uint32_t FieldLength(const unsigned char* descriptor) {
 
 } // namespace
 
-int OpenTableFile(const char* path) {
-    if (path == nullptr) {
-        return -1;
-    }
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+FileHandle OpenTableFile(const char* path) {
+    return OpenRegularFile(path, OpenFor::Reading);
 }
 
-long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got =
-            ::pread(fd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<long long>(done);
-}
-
-int ReadTableLayout(int fd, TableLayout& layout) {
+int ReadTableLayout(FileHandle file, TableLayout& layout) {
     layout = TableLayout{};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    std::uint64_t fileSize = 0;
+    if (!FileSize(file, fileSize)) {
         return HAMLOG_ERR_HDB_MISSING;
     }
-    const auto fileSize = static_cast<std::uint64_t>(info.st_size);
 
     unsigned char fixed[kDbfBlockSize];
-    const long long fixedRead = ReadAt(fd, fixed, sizeof fixed, 0);
+    const long long fixedRead = ReadAt(file, fixed, sizeof fixed, 0);
     if (fixedRead < 0) {
         return HAMLOG_ERR_HDB_MISSING;
     }
@@ -89,7 +50,7 @@ int ReadTableLayout(int fd, TableLayout& layout) {
     }
 
     std::vector<unsigned char> header(headerLength);
-    const long long headerRead = ReadAt(fd, header.data(), header.size(), 0);
+    const long long headerRead = ReadAt(file, header.data(), header.size(), 0);
     if (headerRead < 0) {
         return HAMLOG_ERR_HDB_MISSING;
     }

@@ -4,6 +4,7 @@
 // hamlog/HamlogApi.h; this is the one place that checks it.
 
 #include "DbfFormat.h"
+#include "SystemCalls.h"
 
 #include "hamlog/HamlogApi.h"
 
@@ -25,15 +26,11 @@ struct TableLayout {
     std::array<std::uint32_t, HAMLOG_FIELD_COUNT> fieldLength{};
 };
 
-/// Opens a table read-only (close-on-exec). Returns the descriptor, or -1 when the file cannot be opened or
-/// is not a regular file.
-int OpenTableFile(const char* path);
+/// Opens a table read-only. Returns its handle, or kNoFile when the file cannot be opened or is not a regular file.
+FileHandle OpenTableFile(const char* path);
 
-/// Reads and checks the header of the open table `fd`, and counts the records wholly present.
+/// Reads and checks the header of the open table, and counts the records wholly present.
 /// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, or HAMLOG_ERR_HDB_INVALID.
-int ReadTableLayout(int fd, TableLayout& layout);
-
-/// Reads `size` bytes at `offset`, retrying short reads. Returns the bytes read (less at end of file), or -1.
-long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);
+int ReadTableLayout(FileHandle file, TableLayout& layout);
 
 } // namespace hamlog::detail

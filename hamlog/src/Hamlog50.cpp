@@ -12,11 +12,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
@@ -38,7 +36,7 @@ static_assert(sizeof(DbfHandle) <= HAMLOG_DBF_HANDLE_SIZE, "the handle must fit 
 constexpr std::size_t kWindowBytes = 256 * 1024;
 
 struct ReadState {
-    int fd = -1;
+    FileHandle file = kNoFile;
     TableLayout layout;
     std::vector<char> window;
     std::int64_t windowCapacity = 0; // records the window can hold
@@ -48,11 +46,7 @@ struct ReadState {
     ReadState() = default;
     ReadState(const ReadState&) = delete;
     ReadState& operator=(const ReadState&) = delete;
-    ~ReadState() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
+    ~ReadState() { CloseFile(file); }
 
     bool holds(std::int64_t number) const {
         return windowFirst != 0 && number >= windowFirst && number < windowFirst + windowRecords;
@@ -68,7 +62,8 @@ struct ReadState {
         const std::int64_t wanted = std::min<std::int64_t>(windowCapacity, layout.recordCount - first + 1);
         const auto recordLength = static_cast<std::uint64_t>(layout.recordLength);
         const std::uint64_t offset = layout.headerLength + static_cast<std::uint64_t>(first - 1) * recordLength;
-        const long long got = ReadAt(fd, window.data(), static_cast<std::size_t>(wanted) * recordLength, offset);
+        const auto bytes = static_cast<std::size_t>(static_cast<std::uint64_t>(wanted) * recordLength); // a window
+        const long long got = ReadAt(file, window.data(), bytes, offset);
         windowFirst = first;
         windowRecords = got < 0 ? 0 : static_cast<std::int64_t>(static_cast<std::uint64_t>(got) / recordLength);
     }
@@ -102,20 +97,20 @@ void ReleaseArea(void* record) {
 }
 
 int OpenLog(void* record, const char* path) {
-    const int fd = OpenTableFile(path);
-    if (fd < 0) {
+    const FileHandle file = OpenTableFile(path);
+    if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     auto state = std::make_unique<ReadState>();
-    state->fd = fd;
-    const int result = ReadTableLayout(fd, state->layout);
+    state->file = file;
+    const int result = ReadTableLayout(file, state->layout);
     if (result != HAMLOG_OK) {
         return result;
     }
     if (!HasReadableMasterFile(path)) {
         return HAMLOG_ERR_MST_MISSING;
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    AdviseSequentialReading(file);
 
     const TableLayout& layout = state->layout;
     const auto byWindow = static_cast<std::int64_t>(std::max<std::size_t>(1, kWindowBytes / layout.recordLength));
@@ -158,17 +153,17 @@ int HAMLOG_CALL dbf_open(const char* path, void* handle) {
     }
     DbfHandle closed{};
     std::memcpy(handle, &closed, sizeof closed);
-    const int fd = OpenTableFile(path);
-    if (fd < 0) {
+    const FileHandle file = OpenTableFile(path);
+    if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     TableLayout layout;
     int result = HAMLOG_ERR_OUT_OF_MEMORY;
     try {
-        result = ReadTableLayout(fd, layout);
+        result = ReadTableLayout(file, layout);
     } catch (...) {
     }
-    ::close(fd);
+    CloseFile(file);
     if (result == HAMLOG_OK) {
         const DbfHandle open{kHandleMagic, layout.recordCount};
         std::memcpy(handle, &open, sizeof open);

@@ -4,16 +4,15 @@
 #include "DbfTable.h"
 #include "ErrorText.h"
 #include "MasterFile.h"
+#include "SystemCalls.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <string_view>
-#include <unistd.h>
 
 namespace hamlog {
 
@@ -32,9 +31,7 @@ constexpr std::string_view kMasterContent = "HAMLOG MASTER\r\n\x1A";
 
 // The date of the last update, as dBase keeps it: years since 1900, month, day.
 void PutToday(char* at) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = detail::LocalDate(std::time(nullptr));
     at[0] = static_cast<char>(local.tm_year & 0xFF);
     at[1] = static_cast<char>(local.tm_mon + 1);
     at[2] = static_cast<char>(local.tm_mday);
@@ -78,7 +75,7 @@ std::string TableHeader(std::uint32_t count) {
 }
 
 // Adds one record (flag byte and blank-padded fields) to `out`; `number` (1-based) names it in messages.
-bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::size_t number, std::string& out,
+bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::uint64_t number, std::string& out,
                   std::string* error) {
     const std::size_t start = out.size();
     out += ' ';
@@ -119,8 +116,8 @@ public:
         }
     }
 
-    bool open(const std::filesystem::path& path) {
-        m_file = std::fopen(path.c_str(), "wb");
+    bool open(const std::string& path) {
+        m_file = detail::CreateOutputFile(path);
         if (m_file == nullptr) {
             m_reason = SystemReason();
             return false;
@@ -153,12 +150,13 @@ private:
 
 bool WriteMasterFile(const std::filesystem::path& hdb, std::string* error) {
     std::string master;
-    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
+    const std::string log = detail::PathText(hdb);
+    detail::FindMasterFile(log, [&master](const std::string& path) {
         master = path;
         return true;
     });
     if (master.empty()) {
-        master = detail::DefaultMasterFilePath(hdb.native());
+        master = detail::DefaultMasterFilePath(log);
     }
     OutputFile file;
     if (!file.open(master) || !file.write(kMasterContent) || !file.close()) {
@@ -172,8 +170,8 @@ bool WriteMasterFile(const std::filesystem::path& hdb, std::string* error) {
 // `writeRecords` adds the records' bytes; it may leave its own message in `error`.
 bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
               const std::function<bool(OutputFile&, std::string*)>& writeRecords, std::string* error) {
-    std::filesystem::path temporary = hdb;
-    temporary += ".writing";
+    const std::string log = detail::PathText(hdb);
+    const std::string temporary = log + ".writing";
     OutputFile file;
     const bool written = file.open(temporary) && file.write(TableHeader(count)) && writeRecords(file, error) &&
                          file.write(std::string_view(&kEndMark, 1));
@@ -183,12 +181,12 @@ bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
         if (!file.reason().empty()) {
             SetError(error, "ログ " + hdb.string() + " を書けません（" + file.reason() + "）。");
         }
-        std::remove(temporary.c_str());
+        detail::RemoveFile(temporary);
         return false;
     }
-    if (std::rename(temporary.c_str(), hdb.c_str()) != 0) {
+    if (!detail::RenameOver(temporary, log)) {
         SetError(error, "ログ " + hdb.string() + " を置き換えられません（" + SystemReason() + "）。");
-        std::remove(temporary.c_str());
+        detail::RemoveFile(temporary);
         return false;
     }
     return WriteMasterFile(hdb, error);
@@ -257,18 +255,19 @@ bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
 }
 
 bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord>& records, std::string* error) {
-    const int fd = ::open(hdb.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
+    const detail::FileHandle file =
+        detail::OpenRegularFile(detail::PathText(hdb).c_str(), detail::OpenFor::ReadingAndWriting);
+    if (file == detail::kNoFile) {
         SetError(error, "ログ " + hdb.string() + " を開けません（" + SystemReason() + "）。");
         return false;
     }
     struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+        detail::FileHandle file;
+        ~Closer() { detail::CloseFile(file); }
+    } closer{file};
 
     detail::TableLayout layout;
-    const int status = detail::ReadTableLayout(fd, layout);
+    const int status = detail::ReadTableLayout(file, layout);
     if (status != HAMLOG_OK) {
         SetError(error, status == HAMLOG_ERR_HDB_INVALID
                             ? "ログ " + hdb.string() + " は dBase III の表ではないか、見出しが壊れています。"
@@ -298,25 +297,17 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
     // The records go after the last whole record (over an end-of-file mark or a torn record); the header's
     // count changes last, so a write cut short leaves the log as it was.
     const std::uint64_t offset = layout.headerLength + present * layout.recordLength;
-    std::size_t done = 0;
-    while (done < body.size()) {
-        const ssize_t wrote = ::pwrite(fd, body.data() + done, body.size() - done, static_cast<off_t>(offset + done));
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            SetError(error, "ログ " + hdb.string() + " に記録を書けません（" + SystemReason() + "）。");
-            return false;
-        }
-        done += static_cast<std::size_t>(wrote);
+    if (!detail::WriteAt(file, body.data(), body.size(), offset)) {
+        SetError(error, "ログ " + hdb.string() + " に記録を書けません（" + SystemReason() + "）。");
+        return false;
     }
     // The date of the last update and the record count lie side by side in the header: one write sets both.
     constexpr std::size_t kCountInHeader = detail::kRecordCountAt - detail::kLastUpdateAt;
     char header[kCountInHeader + 4];
     PutToday(header);
     detail::PutUint32(header + kCountInHeader, static_cast<std::uint32_t>(present + records.size()));
-    if (::ftruncate(fd, static_cast<off_t>(offset + body.size())) != 0 ||
-        ::pwrite(fd, header, sizeof header, detail::kLastUpdateAt) != static_cast<ssize_t>(sizeof header)) {
+    if (!detail::SetFileSize(file, offset + body.size()) ||
+        !detail::WriteAt(file, header, sizeof header, detail::kLastUpdateAt)) {
         SetError(error, "ログ " + hdb.string() + " の見出しを更新できません（" + SystemReason() + "）。");
         return false;
     }
