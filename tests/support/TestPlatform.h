@@ -22,6 +22,15 @@ std::filesystem::path SleeperProgram();
 /// Marks a file read-only, or writable again: its write permissions on Linux, its read-only mark on Windows.
 void SetReadOnly(const std::filesystem::path& file, bool readOnly);
 
+/// Makes a symbolic link `link` to `target`. False where the system does not let tests make one (Windows asks
+/// for a privilege, and its C++ library here cannot): the caller skips.
+bool MakeSymbolicLink(const std::filesystem::path& target, const std::filesystem::path& link);
+
+/// Windows only: sets a file's hidden mark, and tells whether it has one (a mark the user sets that replacing
+/// the file keeps, as Linux keeps permissions).
+void SetHidden(const std::filesystem::path& file);
+bool IsHidden(const std::filesystem::path& file);
+
 /// Makes a named pipe at `path`. False where pipes have no place among files (Windows): the caller skips.
 bool MakeNamedPipe(const std::filesystem::path& path);
 

@@ -31,6 +31,17 @@ void SetReadOnly(const std::filesystem::path& file, bool readOnly) {
                              std::filesystem::perms::group_read | std::filesystem::perms::others_read);
 }
 
+bool MakeSymbolicLink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::filesystem::create_symlink(target, link);
+    return true;
+}
+
+void SetHidden(const std::filesystem::path& /*file*/) {}
+
+bool IsHidden(const std::filesystem::path& /*file*/) {
+    return false;
+}
+
 bool MakeNamedPipe(const std::filesystem::path& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
 }

@@ -58,6 +58,19 @@ void SetReadOnly(const std::filesystem::path& file, bool readOnly) {
                                                 : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
+bool MakeSymbolicLink(const std::filesystem::path& /*target*/, const std::filesystem::path& /*link*/) {
+    return false;
+}
+
+void SetHidden(const std::filesystem::path& file) {
+    ::SetFileAttributesW(file.c_str(), ::GetFileAttributesW(file.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+}
+
+bool IsHidden(const std::filesystem::path& file) {
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
 bool MakeNamedPipe(const std::filesystem::path& /*path*/) {
     return false; // Windows' named pipes live in their own name space (\\.\pipe\), never in a folder
 }
