@@ -12,7 +12,8 @@ namespace hamlog {
 /// of the command line, whatever the console's code page.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
-/// Lets a Windows console show the tool's UTF-8 messages; nothing on Linux.
+/// Lets a Windows console show the tool's UTF-8 messages, and has the standard output take the tool's bytes as
+/// they are (lines end in LF and CP932 bytes stay, as on Linux); nothing on Linux.
 void UseUtf8Console();
 
 } // namespace hamlog

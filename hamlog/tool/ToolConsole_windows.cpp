@@ -1,5 +1,8 @@
 #include "ToolConsole.h"
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace hamlog {
@@ -26,6 +29,7 @@ std::vector<std::string> CommandLineArguments(int /*argc*/, char** /*argv*/) {
 
 void UseUtf8Console() {
     ::SetConsoleOutputCP(CP_UTF8);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
 } // namespace hamlog

@@ -12,6 +12,7 @@
 #include <vector>
 
 using hamlog::test::HandTable;
+using hamlog::test::LibraryPath;
 using hamlog::test::Sjis;
 using hamlog::test::TempFolder;
 using hamlog::test::WriteFile;
@@ -21,7 +22,9 @@ namespace {
 /// A record area with a log opened in it, closed when it goes.
 class Reader {
 public:
-    explicit Reader(const std::filesystem::path& hdb) { m_code = HamlogOpen(0, m_area.data(), hdb.c_str(), 0); }
+    explicit Reader(const std::filesystem::path& hdb) {
+        m_code = HamlogOpen(0, m_area.data(), LibraryPath(hdb).c_str(), 0);
+    }
     ~Reader() { HamlogClose(m_area.data(), 0); }
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
@@ -44,7 +47,7 @@ private:
 /// dbf_open's result and dbf_rcount's count.
 std::pair<int, int> Count(const std::filesystem::path& hdb) {
     std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
-    const int code = dbf_open(hdb.c_str(), handle.data());
+    const int code = dbf_open(LibraryPath(hdb).c_str(), handle.data());
     const int count = dbf_rcount(handle.data());
     dbf_close(handle.data());
     return {code, count};
@@ -162,6 +165,9 @@ TEST_F(HamlogLibraryTest, MasterFileMustBeReadable) {
     WriteFile(hdb, table.bytes());
     std::filesystem::create_directory(m_folder / "Log.mst"); // a folder is not a master file
     EXPECT_EQ(Reader(hdb).code(), HAMLOG_ERR_MST_MISSING);
+    if (std::filesystem::exists(m_folder / "LOG.Mst")) {
+        GTEST_SKIP() << "the rest needs a file system that tells letter case apart (Windows' does not)";
+    }
     WriteFile(m_folder / "LOG.Mst", "m"); // another spelling that is a file
     EXPECT_EQ(Reader(hdb).code(), HAMLOG_OK);
 }
@@ -378,7 +384,7 @@ TEST_F(HamlogLibraryTest, ReadsTheTableAsItWasWhenOpened) {
 TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {
     alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area;
     area.fill(0xA5); // whatever the caller's area held before
-    EXPECT_EQ(HamlogOpen(0, area.data(), (m_folder / "NONE.hdb").c_str(), 0), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(HamlogOpen(0, area.data(), LibraryPath(m_folder / "NONE.hdb").c_str(), 0), HAMLOG_ERR_HDB_MISSING);
     EXPECT_EQ(THW_read(area.data(), 1, 2), -1);
     HamlogClose(area.data(), 0);
     HamlogClose(area.data(), 0);
@@ -386,9 +392,9 @@ TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {
     HandTable table = CallTable();
     table.records = {table.record({"JA1AAA"})};
     const auto hdb = writeLog(table);
-    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    ASSERT_EQ(HamlogOpen(0, area.data(), LibraryPath(hdb).c_str(), 0), HAMLOG_OK);
     // Opening again over an open area closes the first log (the leak checker would see it otherwise).
-    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    ASSERT_EQ(HamlogOpen(0, area.data(), LibraryPath(hdb).c_str(), 0), HAMLOG_OK);
     THW_read(area.data(), 1, 2);
     HamlogClose(area.data(), 0);
     HamlogClose(area.data(), 0);
@@ -398,12 +404,12 @@ TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {
     EXPECT_EQ(THW_read(area.data(), 1, 2), -1);
 
     // Null areas and buffers are refused quietly.
-    EXPECT_EQ(HamlogOpen(0, nullptr, hdb.c_str(), 0), HAMLOG_ERR_ARGUMENT);
+    EXPECT_EQ(HamlogOpen(0, nullptr, LibraryPath(hdb).c_str(), 0), HAMLOG_ERR_ARGUMENT);
     EXPECT_EQ(THW_read(nullptr, 1, 2), -1);
     ThwString(nullptr, area.data(), 1);
     ThwString(text, nullptr, 1);
     HamlogClose(nullptr, 0);
-    EXPECT_EQ(dbf_open(hdb.c_str(), nullptr), HAMLOG_ERR_ARGUMENT);
+    EXPECT_EQ(dbf_open(LibraryPath(hdb).c_str(), nullptr), HAMLOG_ERR_ARGUMENT);
     EXPECT_EQ(dbf_rcount(nullptr), -1);
     dbf_close(nullptr);
 }
@@ -414,14 +420,14 @@ TEST_F(HamlogLibraryTest, CountingHandleIsNotOpenUntilOpenedAndAfterClose) {
     const auto hdb = writeLog(table);
     std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
     EXPECT_EQ(dbf_rcount(handle.data()), -1);
-    ASSERT_EQ(dbf_open(hdb.c_str(), handle.data()), HAMLOG_OK);
+    ASSERT_EQ(dbf_open(LibraryPath(hdb).c_str(), handle.data()), HAMLOG_OK);
     EXPECT_EQ(dbf_rcount(handle.data()), 1);
     dbf_close(handle.data());
     EXPECT_EQ(dbf_rcount(handle.data()), -1);
     dbf_close(handle.data());
     // A failed open leaves the handle not open, even one that held a count.
-    ASSERT_EQ(dbf_open(hdb.c_str(), handle.data()), HAMLOG_OK);
-    EXPECT_EQ(dbf_open((m_folder / "NONE.hdb").c_str(), handle.data()), HAMLOG_ERR_HDB_MISSING);
+    ASSERT_EQ(dbf_open(LibraryPath(hdb).c_str(), handle.data()), HAMLOG_OK);
+    EXPECT_EQ(dbf_open(LibraryPath(m_folder / "NONE.hdb").c_str(), handle.data()), HAMLOG_ERR_HDB_MISSING);
     EXPECT_EQ(dbf_rcount(handle.data()), -1);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProgramPaths.h"
+
 #include "TestSupport.h"
 
 #include <cstdint>
@@ -21,6 +23,11 @@ inline std::string ReadFile(const std::filesystem::path& file) {
     return zentu::test::ReadBytes(file);
 }
 using zentu::test::Sjis;
+
+/// A path as the record library's calls take it: the file name bytes on Linux, CP932 on Windows.
+inline std::string LibraryPath(const std::filesystem::path& path) {
+    return zentu::NativePathBytes(path);
+}
 
 /// A dBase III table put together byte by byte, with every header value open to damage.
 struct HandTable {
