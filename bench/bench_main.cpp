@@ -277,6 +277,14 @@ void RunViewerBenchmark(const fs::path& folder, int runs) {
 
 } // namespace
 
+constexpr char kUsage[] = "Usage: zentu_bench [--records N] [--runs N] [--dir FOLDER] [--viewer]\n"
+                          "\n"
+                          "  --records N   records of the synthetic log (default 1000000)\n"
+                          "  --runs N      runs per measurement; the median is shown (default 5)\n"
+                          "  --dir FOLDER  where the log and the outputs are made (default: a folder in /tmp)\n"
+                          "  --viewer      measure only the output viewer\n"
+                          "  --help        print this and exit\n";
+
 int main(int argc, char** argv) {
     long long records = 1000000;
     int runs = 5;
@@ -284,19 +292,25 @@ int main(int argc, char** argv) {
     fs::path folder = fs::temp_directory_path() / "zentu-bench";
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (option == "--viewer") {
             viewerOnly = true;
             continue;
         }
-        if (i + 1 >= argc) {
-            break;
+        const bool known = option == "--records" || option == "--runs" || option == "--dir";
+        if (!known || i + 1 >= argc) {
+            std::cerr << (known ? "Missing value after " : "Unknown option ") << option << "\n\n" << kUsage;
+            return 2;
         }
         const char* value = argv[++i];
         if (option == "--records") {
             records = std::atoll(value);
         } else if (option == "--runs") {
             runs = std::max(1, std::atoi(value));
-        } else if (option == "--dir") {
+        } else {
             folder = value;
         }
     }

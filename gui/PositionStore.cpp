@@ -39,7 +39,20 @@ std::optional<double> storedTwips(const CIniFile& ini, std::string_view key) {
     return static_cast<double>(static_cast<float>(*ParseDecimalNumber(text)));
 }
 
-QRect pullOntoScreens(const QRect& rect) {
+// Room for a usual title bar and border, for a window whose frame the window system has not told yet (a window not
+// shown so far): a little more than most desktops draw, so that the title bar always lands on the screen.
+constexpr QMargins kUsualFrame(4, 30, 4, 4);
+
+// The window's frame around its geometry: the window system's margins once it has them, else the usual ones.
+QMargins frameOf(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle != nullptr && !handle->frameMargins().isNull()) {
+        return handle->frameMargins();
+    }
+    return kUsualFrame;
+}
+
+// The window's geometry moved (and shrunk) so that the window with its frame, title bar included, lies on a screen.
+QRect pullOntoScreens(const QRect& rect, const QMargins& frame) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary == nullptr) {
         return rect;
@@ -50,7 +63,7 @@ QRect pullOntoScreens(const QRect& rect) {
             areas.append(screen->availableGeometry());
         }
     }
-    return PullOntoScreen(rect, areas);
+    return PullOntoScreen(rect.marginsAdded(frame), areas).marginsRemoved(frame);
 }
 
 } // namespace
@@ -135,7 +148,7 @@ void RestoreWindowPosition(PositionStore& store, QWidget& window, const std::fil
         if (current & kPlacementStates) {
             window.setWindowState(current & ~kPlacementStates);
         }
-        const QRect placement = pullOntoScreens(rect);
+        const QRect placement = pullOntoScreens(rect, frameOf(window));
         window.setGeometry(placement);
         // A hidden widget keeps a new geometry to itself until it is shown, and a window shown maximised never
         // hands it on: tell an already created native window directly, so that it restores to this placement.
@@ -155,7 +168,7 @@ void KeepOnScreen(QWidget& window) {
     if (window.windowState() & kPlacementStates) {
         return;
     }
-    const QRect placement = pullOntoScreens(window.geometry());
+    const QRect placement = pullOntoScreens(window.geometry(), frameOf(window));
     if (placement != window.geometry()) {
         window.setGeometry(placement);
     }

@@ -63,16 +63,17 @@ void SaveWindowPosition(PositionStore& store, const QWidget& window, const std::
                         std::string_view section);
 
 /// Applies what `section` of the position file holds: each of Width, Height, Left, Top that the long-integer test
-/// accepts (twips, rounded to pixels only here), the placement kept wholly on one screen (PullOntoScreen: shrunk to
-/// the screen's area, its title bar reachable), then WindowState when it is exactly "0", "1" or "2". The sizes become
+/// accepts (twips, rounded to pixels only here), the placement kept wholly on one screen with its frame and title bar
+/// (PullOntoScreen: shrunk to the screen's area, moved onto it; a window not shown yet counts a usual frame), then
+/// WindowState when it is exactly "0", "1" or "2". The sizes become
 /// the normal placement, so a maximised window later restores to them. Missing or unusable values leave that part of
 /// the window as it is. Call it while the window loads, before it is first shown: a window already on screen may report
 /// its old normal placement for a moment after the change.
 void RestoreWindowPosition(PositionStore& store, QWidget& window, const std::filesystem::path& programFolder,
                            std::string_view section);
 
-/// Keeps a window's present placement wholly on one screen (PullOntoScreen), for a window whose designed place may
-/// lie beyond a small screen. A maximised or minimised window is left as it is.
+/// Keeps a window's present placement, frame and title bar included, wholly on one screen (PullOntoScreen), for a
+/// window whose designed place may lie beyond a small screen. A maximised or minimised window is left as it is.
 void KeepOnScreen(QWidget& window);
 
 } // namespace zentu

@@ -9,10 +9,13 @@
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "text/TextHelpers.h"
 
+#include <cerrno>
 #include <system_error>
 
 namespace zentu {
@@ -22,7 +25,7 @@ namespace texts = zentu_texts;
 bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
     const std::filesystem::path& folder = state.ProgramFolder;
     const auto fail = [&prompts](const std::string& text) {
-        prompts.notify(nullptr, Q(text));
+        prompts.warn(nullptr, Q(text));
         return false;
     };
 
@@ -61,8 +64,24 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
         state.positions.Reload(folder);
     }
 
-    if (!FindFileIgnoringCase(folder, "mode_tbl.csv")) {
+    const std::optional<std::filesystem::path> modeTable = FindFileIgnoringCase(folder, "mode_tbl.csv");
+    if (!modeTable) {
         return fail(FolderWithSeparator(folder) + texts::kModeTableMissing);
+    }
+    // A table that is there but cannot be read is told with its cause, not as a missing one.
+    std::string bytes;
+    int error = 0;
+    switch (ReadRegularFile(*modeTable, bytes, error)) {
+    case FileReadOutcome::Read:
+    case FileReadOutcome::Missing:
+        break;
+    case FileReadOutcome::NotRegularFile:
+        error = KindOfPath(*modeTable) == PathKind::Folder ? EISDIR : 0;
+        [[fallthrough]];
+    case FileReadOutcome::Failed:
+        return fail("ファイル " + Utf8FromPath(*modeTable) + " を読めません（" +
+                    (error != 0 ? SystemReason(error) : std::string(CausePhrase(FailureCause::NotRegularFile))) +
+                    "）。");
     }
 
     JobSettings& settings = state.settings;

@@ -32,7 +32,8 @@ inline constexpr char kDoneLong[] = "変換処理が終了しました。　「�
 // Our own: a run that failed.
 inline constexpr char kFailed[] = "変換処理エラー";
 inline constexpr char kLogUnreadable[] = "ログファイルを読めません";
-inline constexpr char kInvalidDates[] = "日付または時刻が正しくないレコードが %1 件ありました。";
+inline constexpr char kLogNotFound[] = "ログファイルが見つかりません";
+inline constexpr char kLogShorter[] = "ログのレコード数（%1 件）が前回の出力最終番号より少なくなっています。";
 
 // Job menu; %1 is the job number, in full-width digits unless said otherwise.
 inline constexpr char kJobName[] = "JOB 名 %1";

@@ -1,10 +1,18 @@
 #include "ZentuWindows.h"
 
+#include "ToolContext.h"
+#include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "frmConfig.h"
+#include "frmDisp2.h"
+#include "frmMode.h"
 #include "frmMsg.h"
 #include "frmSet_hdb.h"
 #include "zentu.h"
+
+#include "convert/QslList.h"
+#include "gui/Prompts.h"
+#include "platform/ProgramPaths.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -29,6 +37,10 @@ ZentuWindows::ZentuWindows(ZentuState& state, Prompts& prompts)
     : m_state(state), m_prompts(prompts), m_end([] { QCoreApplication::exit(0); }) {}
 
 ZentuWindows::~ZentuWindows() {
+    // The tools are deleted without closing: nothing they would do on closing (bring the main window back, end the
+    // program) may happen now.
+    delete m_viewer.data();
+    delete m_editor.data();
     m_msg.reset();
     m_range.reset();
     m_config.reset();
@@ -150,14 +162,18 @@ void ZentuWindows::closedByUser(QWidget* window) {
         settingsDialog = true;
     } else if (window == m_msg.get()) {
         unload(m_msg);
+    } else if (window != nullptr && window == m_viewer.data()) {
+        m_viewer = nullptr; // it is closing and deletes itself: the next choice opens a new one
     } else {
         return;
     }
     if (m_ended) {
         return;
     }
+    // The viewer is still on the screen while it tells that it closes.
     const QList<QWidget*> windows = loadedWindows();
-    const bool noneLeft = std::none_of(windows.begin(), windows.end(), [](QWidget* left) { return left->isVisible(); });
+    const bool noneLeft = std::none_of(windows.begin(), windows.end(),
+                                       [window](QWidget* left) { return left != window && left->isVisible(); });
     // A settings dialog the main window was closed for brings it back, as its save would, without saving anything;
     // so does any dialog that leaves no window behind while the main window is away for a dialog.
     if (m_mainClosedForDialog && !m_main && (settingsDialog || noneLeft)) {
@@ -180,10 +196,51 @@ QList<QWidget*> ZentuWindows::loadedWindows() const {
     return windows;
 }
 
-void ZentuWindows::showModeEditor() {}
+void ZentuWindows::showModeEditor() {
+    if (m_editor) {
+        m_editor->raise();
+        m_editor->activateWindow();
+        return;
+    }
+    unloadMainWindow();
+    // "[ 戻る ]" and the close box both bring the main window back, loaded afresh, unless the program is ending.
+    m_editor = frmMode::Open(ToolContext{m_state.ProgramFolder, m_state.positions, m_prompts}, [this] {
+        m_editor = nullptr; // it is closing and deletes itself: the next "Mode" opens a new one
+        if (!m_ended) {
+            showMainWindow();
+        }
+    });
+}
 
-void ZentuWindows::showViewer(const QString& /*path*/) {}
+frmMode* ZentuWindows::modeEditor() const {
+    return m_editor.data();
+}
 
-void ZentuWindows::runQslList() {}
+void ZentuWindows::showViewer(const QString& path) {
+    if (m_viewer) {
+        m_viewer->bringToFront();
+        return;
+    }
+    frmDisp2* viewer =
+        frmDisp2::Open(ToolContext{m_state.ProgramFolder, m_state.positions, m_prompts}, PathFromUtf8(U(path)));
+    m_viewer = viewer;
+    QObject::connect(viewer, &frmDisp2::closed, [this, viewer] { closedByUser(viewer); });
+}
+
+frmDisp2* ZentuWindows::viewer() const {
+    return m_viewer.data();
+}
+
+void ZentuWindows::runQslList() {
+    const QslListResult result =
+        MakeNotYetReceivedQslList(DefaultHamlogFiles::qslInput(), DefaultHamlogFiles::qslOutput());
+    if (!result.ok) {
+        m_prompts.warn(m_main.get(), Q(result.error));
+        return;
+    }
+    if (m_main) {
+        m_main->showQslListDone(Q(QslListReport(result)));
+    }
+}
 
 } // namespace zentu

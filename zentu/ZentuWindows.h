@@ -14,6 +14,8 @@ namespace zentu {
 
 class Prompts;
 class frmConfig;
+class frmDisp2;
+class frmMode;
 class frmMsg;
 class frmSet_hdb;
 class zentu;
@@ -72,22 +74,29 @@ public:
     void unloadMsg();
 
     /// A window of this program was closed from its title bar: it is unloaded. When it was a dialog the main window
-    /// had been closed for, the main window comes back; when no window is left, the program ends.
+    /// had been closed for, the main window comes back; when no window is left, the program ends. The output viewer
+    /// tells this while it closes itself (it deletes itself afterwards).
     void closedByUser(QWidget* window);
 
     /// The program's own loaded top-level windows (the window control looks them up by caption or class here).
     QList<QWidget*> loadedWindows() const;
 
-    // The tools of the main window. These are the one place where the mode table editor, the output viewer and
-    // the not-yet-received QSL list are wired in; until they are, they do nothing.
+    // The tools of the main window: the one place where the mode table editor, the output viewer and the
+    // not-yet-received QSL list are wired in.
 
-    /// The main window's menu "Mode": unloads the main window and shows the mode table editor, whose back menu
-    /// shows the main window again (showMainWindow). Does nothing while the editor is not part of the program, so
-    /// the main window then stays.
+    /// The main window's menu "Mode": unloads the main window and shows the mode table editor, whose back menu and
+    /// close box show the main window again (its load reads the table anew).
     void showModeEditor();
-    /// The main window's menus "CSV" and "ADIF": shows the output viewer on `path` (an existing file).
+    /// The mode table editor while it is open, else nullptr.
+    frmMode* modeEditor() const;
+    /// The main window's menus "CSV" and "ADIF": shows the output viewer on `path` (an existing file). While a
+    /// viewer is open it is only brought to the front: the file is not read again and its caption stays.
     void showViewer(const QString& path);
-    /// The main window's button "QSL 未受領": writes the list of contacts whose QSL card has not been received.
+    /// The output viewer while it is open, else nullptr.
+    frmDisp2* viewer() const;
+    /// The main window's button "QSL 未受領": writes the list of contacts whose QSL card has not been received
+    /// from Hamlog's export, then tells the main window how many lines were copied and skipped; a missing or empty
+    /// export is told in a message box naming it.
     void runQslList();
 
 private:
@@ -102,6 +111,8 @@ private:
     std::unique_ptr<frmConfig> m_config;
     std::unique_ptr<frmSet_hdb> m_range;
     std::unique_ptr<frmMsg> m_msg;
+    QPointer<frmMode> m_editor;                ///< deletes itself when closed
+    QPointer<frmDisp2> m_viewer;               ///< deletes itself when closed
     std::vector<QPointer<QWidget>> m_unloaded; ///< hidden and waiting for deletion
 };
 

@@ -10,6 +10,7 @@
 #include "ui_frmConfig.h"
 #include "zentu.h"
 
+#include "convert/JobFiles.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "platform/ProgramPaths.h"
@@ -25,6 +26,10 @@ namespace zentu {
 namespace {
 
 namespace texts = zentu_texts;
+
+// How the path checks name the two paths.
+constexpr char kLogWhat[] = "ログファイル";
+constexpr char kOutputWhat[] = "出力ファイル";
 
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
@@ -83,6 +88,9 @@ frmConfig::frmConfig(ZentuState& state, ZentuWindows& windows, Prompts& prompts,
     for (QLineEdit* box : {m_ui->txtSet_hdb_dir, m_ui->txtSet_outcsv_dir, m_ui->Text1}) {
         RefuseTextOutsideCp932(box, prompts);
     }
+    // A path longer than a job's file can hold is refused as it is typed, never cut.
+    RefusePathThatDoesNotFit(m_ui->txtSet_hdb_dir, prompts, kLogWhat);
+    RefusePathThatDoesNotFit(m_ui->txtSet_outcsv_dir, prompts, kOutputWhat);
     connect(m_ui->txtSet_hdb_dir, &QLineEdit::textChanged, this, &frmConfig::hdbChanged);
     connect(m_ui->txtSet_outcsv_dir, &QLineEdit::textChanged, this, &frmConfig::outcsvChanged);
     connect(m_ui->Text1, &QLineEdit::textChanged, this, &frmConfig::endTimeChanged);
@@ -190,11 +198,8 @@ void frmConfig::browseLog() {
     const QString filter = QString::fromUtf8(texts::kHdbFilterName) + QStringLiteral(" (") +
                            QString::fromUtf8(texts::kHdbFilterPatterns) + QLatin1Char(')');
     const QString chosen = m_prompts.openFile(this, filter, Q(m_state.settings.set_hdb_dir));
-    const QString refused = FirstCharacterOutsideCp932(chosen);
-    if (!refused.isEmpty()) {
-        m_prompts.notify(this, QString::fromUtf8(texts::kNotCp932).arg(refused));
-    }
-    if (chosen.isEmpty() || !refused.isEmpty()) {
+    const bool refused = !chosen.isEmpty() && RefuseUnusablePath(chosen, kLogWhat);
+    if (chosen.isEmpty() || refused) {
         // Nothing chosen: a job that had no log yet gets the default one, the box stays as it is.
         if (IsBlank(m_state.shownLogPath)) {
             m_state.shownLogPath = m_state.settings.set_hdb_dir = Utf8FromPath(DefaultHamlogFiles::log());
@@ -210,11 +215,8 @@ void frmConfig::browseOutput() {
     const QString filter = QString::fromUtf8(texts::kCsvFilterName) + QStringLiteral(" (") +
                            QString::fromUtf8(texts::kCsvFilterPatterns) + QLatin1Char(')');
     const QString chosen = m_prompts.saveFile(this, filter, Q(m_state.settings.set_outcsv_dir));
-    const QString refused = FirstCharacterOutsideCp932(chosen);
-    if (!refused.isEmpty()) {
-        m_prompts.notify(this, QString::fromUtf8(texts::kNotCp932).arg(refused));
-    }
-    if (chosen.isEmpty() || !refused.isEmpty()) {
+    const bool refused = !chosen.isEmpty() && RefuseUnusablePath(chosen, kOutputWhat);
+    if (chosen.isEmpty() || refused) {
         if (IsBlank(m_state.shownOutputPath)) {
             m_state.shownOutputPath = m_state.settings.set_outcsv_dir = Utf8FromPath(DefaultHamlogFiles::outputCsv());
         }
@@ -233,15 +235,34 @@ void frmConfig::browseOutput() {
     ShowConfigStatus();
 }
 
+bool frmConfig::RefuseUnusablePath(const QString& path, const char* what) {
+    const QString character = FirstCharacterOutsideCp932(path);
+    if (!character.isEmpty()) {
+        m_prompts.warn(this, QString::fromUtf8(texts::kNotCp932).arg(character));
+        return true;
+    }
+    if (auto problem = CheckPathSetting(U(path), what)) {
+        m_prompts.warn(this, Q(*problem));
+        return true;
+    }
+    return false;
+}
+
 void frmConfig::endTimeChanged(const QString& text) {
     m_state.settings.zentu_arun_end_time = U(text);
 }
 
 void frmConfig::save() {
     JobSettings& settings = m_state.settings;
-    SaveWindowPosition(m_state.positions, *this, m_state.ProgramFolder, kPositionFrmConfig);
     settings.set_outcsv_dir = U(m_ui->txtSet_outcsv_dir->text());
     settings.set_hdb_dir = U(m_ui->txtSet_hdb_dir->text());
+    // Paths a run would refuse are not stored: an output that would replace the log, its master file, the other
+    // output or a file of the program folder, or a path that does not fit. The dialog keeps what was typed.
+    if (auto problem = CheckJobPaths(settings, m_state.ProgramFolder)) {
+        m_prompts.warn(this, Q(*problem));
+        return;
+    }
+    SaveWindowPosition(m_state.positions, *this, m_state.ProgramFolder, kPositionFrmConfig);
 
     // The saved paths are the ones in use from now on: the range dialog reads the log named here, and the main
     // window shows both.

@@ -46,6 +46,8 @@ private:
     void browseLog();
     void browseOutput();
     void endTimeChanged(const QString& text);
+    /// Tells the user and returns true when a chosen path cannot be stored (a character CP932 lacks, too long).
+    bool RefuseUnusablePath(const QString& path, const char* what);
     void save();
 
     std::unique_ptr<Ui::frmConfig> m_ui;

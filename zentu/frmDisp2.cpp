@@ -109,8 +109,8 @@ void frmDisp2::load() {
     QByteArray bytes;
     std::string reason;
     if (!ReadWholeFile(m_file, bytes, reason)) {
-        m_context.prompts.notify(this, QString::fromStdString(texts::kFilePrefix + Utf8FromPath(m_file) +
-                                                              texts::kViewerUnreadable + "（" + reason + "）。"));
+        m_context.prompts.warn(this, QString::fromStdString(texts::kFilePrefix + Utf8FromPath(m_file) +
+                                                            texts::kViewerUnreadable + "（" + reason + "）。"));
         return;
     }
     // Every line is measured, and the extent set once at the end rather than after each line.
@@ -150,6 +150,7 @@ void frmDisp2::closeEvent(QCloseEvent* event) {
     SaveWindowPosition(m_context.positions, *this, m_context.ProgramFolder, kPositionSection);
     m_context.positions.SaveAll();
     event->accept();
+    emit closed();
 }
 
 } // namespace zentu

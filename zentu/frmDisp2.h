@@ -18,7 +18,8 @@ namespace zentu {
 /// sideways to the widest line. It reads the file once when it loads; closing it in any way stores its position.
 ///
 /// The main window opens it with Open() and keeps the pointer (a QPointer) while it lives: choosing the file
-/// again while it is open only calls bringToFront(), so the file is not read again and the caption stays.
+/// again while it is open only calls bringToFront(), so the file is not read again and the caption stays. The
+/// program's window owner learns from closed() that a window of the program went away.
 class frmDisp2 : public QMainWindow {
     Q_OBJECT
 
@@ -43,6 +44,11 @@ public:
 
     /// The section of the window position file this window uses.
     static constexpr const char* kPositionSection = "Position_frmDisp2";
+
+signals:
+    /// The viewer was closed (its menu "戻る" or its close box) and stored its position; it is still on the screen
+    /// while this is told, and deletes itself afterwards when Open made it.
+    void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

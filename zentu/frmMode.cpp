@@ -162,7 +162,7 @@ void frmMode::load() {
         // Told once the editor is on the screen: the main window is hidden by then, and the message should not
         // stand alone.
         const QString notice = QString::fromStdString(texts::kFilePrefix + Utf8FromPath(file) + std::string(problem));
-        QTimer::singleShot(0, this, [this, notice] { m_context.prompts.notify(this, notice); });
+        QTimer::singleShot(0, this, [this, notice] { m_context.prompts.warn(this, notice); });
     }
 }
 
@@ -396,7 +396,7 @@ void frmMode::focusTrap(bool forward) {
 }
 
 void frmMode::refuseTyping() {
-    m_context.prompts.notify(this, QString::fromUtf8(texts::kCellRefused));
+    m_context.prompts.warn(this, QString::fromUtf8(texts::kCellRefused));
 }
 
 void frmMode::save() {
@@ -421,7 +421,7 @@ void frmMode::save() {
     }
     std::string error;
     if (!AtomicFile::writeWhole(m_context.ProgramFolder / texts::kModeTableFile, bytes, &error)) {
-        m_context.prompts.notify(this, QString::fromStdString(error));
+        m_context.prompts.warn(this, QString::fromStdString(error));
     }
 }
 

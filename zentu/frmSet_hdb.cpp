@@ -273,7 +273,7 @@ bool frmSet_hdb::ReadLogBounds() {
             FindFileIgnoringCase(master.parent_path(), Utf8FromPath(master.filename()));
         const QString text = found ? QString::fromUtf8(texts::kMasterUnreadable).arg(Q(Utf8FromPath(*found)))
                                    : QString::fromUtf8(texts::kMasterMissing).arg(Q(Utf8FromPath(master)));
-        m_prompts.notify(this, text);
+        m_prompts.warn(this, text);
         m_ending = true;
         m_windows.endProgram();
         return false;
@@ -526,6 +526,14 @@ void frmSet_hdb::save() {
     settings.set_end_date = date_parts[3] + date_parts[4] + date_parts[5];
     settings.set_start_rec_no = U(m_ui->Text2_0->text());
     settings.set_end_rec_no = U(m_ui->Text2_1->text());
+    // A range the run would refuse is not stored: the user is told which setting and value, and the dialog keeps
+    // what was typed so that it can be put right.
+    if (const std::optional<RangeMode> mode = RangeModeFromFlag(settings.select_flag)) {
+        if (auto problem = CheckRangeSettings(settings, *mode)) {
+            m_prompts.warn(this, Q(*problem));
+            return;
+        }
+    }
     std::string error;
     if (!SaveJobSettings(state.ProgramFolder, state.CurrentJob, settings, kZentuVersion, &error)) {
         m_prompts.warn(this, Q(error));
@@ -538,13 +546,13 @@ void frmSet_hdb::save() {
     if (main == nullptr || windows.programEnded()) {
         return;
     }
-    JobPlan plan = PlanJobForCount(settings, state.record_count, PlanOptions{.completeBlankSettings = false});
-    if (plan.stands()) {
-        state.RangeMode = plan.mode;
-        state.new_start_rec_no = plan.new_start_rec_no;
-        state.plan = plan;
-        main->showRangeSummary(plan);
+    // The summary of the range just saved, with everything a run checks (the log counted again, the paths).
+    const JobPlan plan = PlanJob(state.library, settings,
+                                 PlanOptions{.completeBlankSettings = false, .programFolder = state.ProgramFolder});
+    if (plan.counted) {
+        state.record_count = plan.record_count;
     }
+    main->showRangeSummary(plan);
     state.RangeSaved = true;
     if (state.ConfigSaved) {
         main->setJobSaveEnabled(true);

@@ -1,6 +1,7 @@
 #include "zentu.h"
 
 #include "Cp932Input.h"
+#include "ToolTexts.h"
 #include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "ZentuTexts.h"
@@ -10,8 +11,10 @@
 #include "ui_zentu.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
+#include "gui/PathLabel.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "platform/ProgramPaths.h"
@@ -106,6 +109,11 @@ zentu::zentu(ZentuState& state, ZentuWindows& windows, Prompts& prompts, QWidget
         RefuseTextOutsideCp932(box, prompts);
     }
     m_ui->mnuJobSave->setEnabled(false);
+    // Reasons and reports name files: they wrap (or are cut) within the window instead of widening it.
+    for (QLabel* label : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->lblInfo}) {
+        KeepLabelFromWideningWindow(*label);
+    }
+    m_ui->Label2->setWordWrap(true);
 
     for (int n = 1; n <= 9; ++n) {
         connect(m_jobActions[static_cast<std::size_t>(n)], &QAction::triggered, this,
@@ -284,50 +292,33 @@ void zentu::ShowJobRegistry() {
 
 void zentu::ShowJobSettings() {
     JobSettings& settings = m_state.settings;
-    bool countFailed = false;
-    if (IsUsableFile(m_state.shownLogPath)) {
-        m_ui->mnuSet_hani->setEnabled(true);
-        const std::int32_t count = m_state.library.countRecords(PathFromUtf8(m_state.shownLogPath));
-        if (count >= 0) {
-            m_state.record_count = count;
-            showInputCount();
-        } else {
-            countFailed = true;
-            SetText(m_ui->lblInfo, QString::fromUtf8(texts::kLogUnreadable), kDarkRed);
-        }
-        m_ui->lblInfo->repaint();
-    } else {
-        m_ui->mnuSet_hani->setEnabled(false);
-    }
+    m_ui->mnuSet_hani->setEnabled(IsUsableFile(m_state.shownLogPath));
     setOutputMenuEnabled(IsUsableFile(m_state.shownOutputPath));
-    m_ui->cmdHenkan->setEnabled(true);
-    SetColour(m_ui->Label3, kGreen);
-    SetColour(m_ui->Label2, kBlack);
 
-    // A range that was never saved (or a flag no option stands for) is what the range dialog opens on for it:
-    // all records. Nothing of the job shown before is borrowed.
+    // A range that was never saved (or a flag no option stands for) is what the range dialog opens on for it: all
+    // records, and the summary says so. Nothing of the job shown before is borrowed; the job runs only once its
+    // range is saved.
+    JobSettings stored;
+    LoadJobSettings(m_state.ProgramFolder, m_state.CurrentJob, stored, false);
+    const std::optional<RangeFlagProblem> storedFlag = CheckRangeFlag(stored.select_flag);
     if (!RangeModeFromFlag(settings.select_flag)) {
         settings.select_flag = std::string(FlagOfRangeMode(RangeMode::All));
     }
-    JobPlan plan = PlanJobForCount(settings, m_state.record_count);
-    if (countFailed) {
-        plan = NoPlan();
+    JobPlan plan = PlanFor(settings);
+    if (plan.stands() && storedFlag) {
+        plan.refusal = storedFlag->refusal;
+        plan.reason = storedFlag->reason;
     }
-    m_state.plan = plan;
-    if (plan.stands()) {
-        m_state.RangeMode = plan.mode;
-        m_state.new_start_rec_no = plan.new_start_rec_no;
-        m_ui->Label3->setText(Q(plan.summary));
-        if (plan.noNewRecords) {
-            SetColour(m_ui->Label3, kDarkRed);
-            SetText(m_ui->Label2, QString::fromUtf8(shared::kNoNewRecords), kDarkRed);
-            m_ui->cmdHenkan->setEnabled(false);
-        }
-    } else {
-        m_ui->Label3->clear();
-        m_ui->cmdHenkan->setEnabled(false);
+    if (plan.counted) {
+        m_state.record_count = plan.record_count;
+        showInputCount();
+    } else if (plan.refusal == PlanRefusal::LogUnreadable) {
+        SetText(m_ui->lblInfo, QString::fromUtf8(plan.logMissing ? texts::kLogNotFound : texts::kLogUnreadable),
+                kDarkRed);
     }
-    if (settings.set_anytime_last == "1") {
+    m_ui->lblInfo->repaint();
+    showPlan(plan);
+    if (plan.stands() && settings.set_anytime_last == "1") {
         m_ui->Label2->setText(QString::fromUtf8(shared::kAnytimeLast));
     }
     m_ui->Label3->repaint();
@@ -337,6 +328,42 @@ void zentu::ShowJobSettings() {
 
     if (frmSet_hdb* range = m_windows.loadRange()) {
         range->showJobSettings();
+    }
+}
+
+JobPlan zentu::PlanFor(JobSettings& settings) const {
+    if (auto problem = CheckProgramFiles(m_state.ProgramFolder, m_state.CurrentJob)) {
+        JobPlan refused;
+        refused.refusal = PlanRefusal::BadPaths;
+        refused.reason = std::move(*problem);
+        return refused;
+    }
+    return PlanJob(m_state.library, settings, PlanOptions{.programFolder = m_state.ProgramFolder});
+}
+
+void zentu::showPlan(const JobPlan& plan) {
+    m_state.plan = plan;
+    SetColour(m_ui->Label2, kBlack);
+    m_ui->Label2->clear();
+    if (!plan.summary.empty()) {
+        m_state.RangeMode = plan.mode;
+        m_state.new_start_rec_no = plan.new_start_rec_no;
+    }
+    // The summary in green when the job can run as it stands; otherwise the reason below it, and no run.
+    SetText(m_ui->Label3, Q(plan.summary), plan.stands() ? kGreen : kDarkRed);
+    m_ui->cmdHenkan->setEnabled(plan.canRun() && !plan.logShorterThanLastRun);
+    if (!plan.stands()) {
+        SetText(m_ui->Label2, Q(plan.reason), kDarkRed);
+    } else if (plan.noNewRecords) {
+        SetColour(m_ui->Label3, kDarkRed);
+        SetText(m_ui->Label2, QString::fromUtf8(shared::kNoNewRecords), kDarkRed);
+    } else if (plan.logShorterThanLastRun) {
+        // Contacts were deleted since the previous run: nothing new can be told apart (the changed-log warning
+        // says more), and a run would only move the bookkeeping past contacts never exported.
+        SetColour(m_ui->Label3, kDarkRed);
+        SetText(m_ui->Label2,
+                QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(texts::kLogShorter).arg(plan.record_count),
+                kDarkRed);
     }
 }
 
@@ -391,7 +418,7 @@ void zentu::DeleteJob() {
 }
 
 void zentu::runJob() {
-    if (!m_state.plan.stands()) {
+    if (!m_state.plan.canRun() || m_state.plan.logShorterThanLastRun) {
         return; // the button is disabled for such a job; nothing may run with another job's range
     }
     for (QAction* action : {m_ui->mnuConfig, m_ui->mnuSet_hani, m_ui->mnuDisp_out->menuAction()}) {
@@ -418,8 +445,8 @@ void zentu::runJob() {
         }
         SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kLightBlue);
         SetText(m_ui->Label1, QString::fromUtf8(texts::kDoneLong), kLightBlue);
-        if (result.invalidDateRecords > 0) {
-            SetText(m_ui->Label2, QString::fromUtf8(texts::kInvalidDates).arg(result.invalidDateRecords), kDarkRed);
+        if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
+            SetText(m_ui->Label2, Q(leftOut), kDarkRed);
         }
     } else {
         m_ui->ProgressBar1->setValue(0);
@@ -486,8 +513,15 @@ void zentu::showInputCount() {
 }
 
 void zentu::showRangeSummary(const JobPlan& plan) {
-    SetText(m_ui->Label3, Q(plan.summary), kGreen);
+    showPlan(plan);
     m_ui->Label3->repaint();
+}
+
+void zentu::showQslListDone(const QString& report) {
+    // lblMsg keeps its colour, as it was.
+    m_ui->lblMsg->setText(QString::fromUtf8(tool_texts::kQslDone));
+    SetText(m_ui->Label2, report, kBlack);
+    repaintRunTexts();
 }
 
 void zentu::ControlOtherWindow() {

@@ -17,6 +17,7 @@ namespace zentu {
 class Prompts;
 class ZentuWindows;
 struct JobPlan;
+struct JobSettings;
 struct ZentuState;
 
 /// The main window: the current job (number, name, messages, status), its log and output file, the record count
@@ -58,6 +59,8 @@ public:
     void showInputCount();
     /// The range dialog's save: the summary of the range just saved.
     void showRangeSummary(const JobPlan& plan);
+    /// The not-yet-received QSL list was written: "処理終了" in lblMsg and `report` (lines copied and skipped).
+    void showQslListDone(const QString& report);
 
     /// Acts on a top-level window of this program found by class (TargetClassName, first) or by caption
     /// (TargetCaption): 0 close, 1 bring to the front, 2 restore from minimised, 3 keep on top, 4 minimise.
@@ -75,6 +78,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// The plan of the current job: its program files readable, then PlanJob (paths, log, range, outputs).
+    JobPlan PlanFor(JobSettings& settings) const;
+    /// Shows a plan: the summary, why the job cannot run (Label2), and the run button.
+    void showPlan(const JobPlan& plan);
     void selectJobFromMenu(int job);
     void askDeleteJob();
     void openConfig();

@@ -20,5 +20,6 @@ inline constexpr char kDoneLong[] = "変換処理が終了しました。自動�
 inline constexpr char kFailed[] = "変換処理エラー";
 inline constexpr char kNoNewRecords[] = "新規追加レコードはありません！　( 変更は環境設定 )";
 inline constexpr char kLogUnreadable[] = "ログファイルを読めません";
+inline constexpr char kLogNotFound[] = "ログファイルが見つかりません";
 
 } // namespace zentu::arun_texts

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     zentu::MessageBoxPrompts prompts;
     std::string reason;
     if (!zentu::LoadRecordLibrary(state.library, state.ProgramFolder, reason)) {
-        prompts.notify(nullptr, QString::fromStdString(reason));
+        prompts.warn(nullptr, QString::fromStdString(reason));
         return 1;
     }
 

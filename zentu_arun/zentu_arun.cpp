@@ -5,8 +5,11 @@
 #include "ui_zentu_arun.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
+#include "gui/PathLabel.h"
+#include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
@@ -93,6 +96,14 @@ zentu_arun::zentu_arun(ArunState& state, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::zentu_arun>()), m_state(state), m_prompts(prompts) {
     m_ui->setupUi(this);
     SetColour(m_ui->Label9, kDarkRed);
+    // Long paths, job names and reasons must never widen the window past the screen: these labels take the width
+    // the layout gives them (paths are shortened and elided, the others wrap or are cut at the edge, with the
+    // whole text as tool tip where it can be cut).
+    for (QLabel* label : {m_ui->Label4, m_ui->Label1, m_ui->lblInFile, m_ui->lblOutFile, m_ui->lblInfo, m_ui->Label5,
+                          m_ui->Label6, m_ui->Label7, m_ui->Label2}) {
+        KeepLabelFromWideningWindow(*label);
+    }
+    m_ui->Label6->setWordWrap(true);
     m_wait = [this](int milliseconds) {
         // Let the window system show what was just painted, then block: the window does not respond meanwhile.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -117,6 +128,7 @@ void zentu_arun::setProgramEnd(ProgramEnd end) {
 
 void zentu_arun::load() {
     RestoreWindowPosition(m_state.positions, *this, m_state.ProgramFolder, kPositionSection);
+    KeepOnScreen(*this);
     setWindowTitle(QString::fromUtf8(texts::kCaptionPrefix) +
                    QString::fromUtf8(kZentuArunVersion.data(), kZentuArunVersion.size()));
 
@@ -194,6 +206,7 @@ void zentu_arun::onJobSelected(int row) {
         return;
     }
     m_ui->Label4->setText(entry);
+    m_ui->Label4->setToolTip(entry);
     m_state.CurrentJob = job;
     m_ui->cmdDo_job->setEnabled(true);
     showJobTexts();
@@ -213,27 +226,34 @@ void zentu_arun::showJobTexts() {
     m_ui->Label1->setText(ThreeMessages(slot));
     if (m_ui->List1->currentItem() != nullptr) {
         m_ui->Label4->setText(m_ui->List1->currentItem()->text());
+        m_ui->Label4->setToolTip(m_ui->Label4->text());
     }
 }
 
 void zentu_arun::showSummary() {
     const JobSettings& settings = m_state.settings;
-    m_ui->lblInFile->setText(Q(settings.set_hdb_dir));
-    m_ui->lblInFile->setToolTip(Q(settings.set_hdb_dir));
-    m_ui->lblOutFile->setText(Q(settings.set_outcsv_dir));
-    m_ui->lblOutFile->setToolTip(Q(settings.set_outcsv_dir));
+    ShowPathInLabel(*m_ui->lblInFile, settings.set_hdb_dir);
+    ShowPathInLabel(*m_ui->lblOutFile, settings.set_outcsv_dir);
 
     // A summary describes the job just chosen: the colours and warning of an earlier job do not carry over.
     SetColour(m_ui->Label5, palette().color(QPalette::WindowText));
     SetColour(m_ui->Label6, palette().color(QPalette::WindowText));
     m_ui->Label6->clear();
 
-    // The plan describes the job just chosen: nothing of an earlier job (its count, its range) carries over.
-    m_state.plan = PlanJob(m_state.library, m_state.settings,
-                           PlanOptions{.completeBlankSettings = false, .programFolder = m_state.ProgramFolder});
+    // The plan describes the job just chosen: nothing of an earlier job (its count, its range) carries over. Job
+    // files that cannot be read are told as such, not as an empty job.
+    if (auto problem = CheckProgramFiles(m_state.ProgramFolder, m_state.CurrentJob)) {
+        m_state.plan = JobPlan{};
+        m_state.plan.refusal = PlanRefusal::BadPaths;
+        m_state.plan.reason = std::move(*problem);
+    } else {
+        m_state.plan = PlanJob(m_state.library, m_state.settings,
+                               PlanOptions{.completeBlankSettings = false, .programFolder = m_state.ProgramFolder});
+    }
     const JobPlan& plan = m_state.plan;
     if (plan.refusal == PlanRefusal::LogUnreadable) {
-        SetText(m_ui->lblInfo, QString::fromUtf8(texts::kLogUnreadable), kDarkRed);
+        SetText(m_ui->lblInfo, QString::fromUtf8(plan.logMissing ? texts::kLogNotFound : texts::kLogUnreadable),
+                kDarkRed);
     } else if (plan.counted) {
         SetText(m_ui->lblInfo,
                 QString::fromUtf8(shared::kInputCountPrefix) + QString::number(plan.record_count) +
@@ -297,13 +317,17 @@ void zentu_arun::runConversion() {
     if (result.ok) {
         SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kLightBlue);
         SetText(m_ui->Label7, QString::fromUtf8(texts::kDoneLong), kLightBlue);
+        // Records left out for want of a valid date-time are told while the window waits.
+        if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
+            SetText(m_ui->Label6, Q(leftOut), kDarkRed);
+        }
         repaintNow();
     } else {
         m_ui->ProgressBar1->setValue(0);
         SetText(m_ui->lblMsg, QString::fromUtf8(texts::kFailed), kDarkRed);
         SetText(m_ui->Label7, Q(result.error), kDarkRed);
         repaintNow();
-        m_prompts.notify(this, Q(result.error));
+        m_prompts.warn(this, Q(result.error));
     }
     waitEndTime();
     m_end();

@@ -6,6 +6,7 @@
 #include "convert/JobTexts.h"
 #include "convert/ModeTable.h"
 #include "hamlog/RecordLibrary.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
@@ -34,10 +35,25 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
             options.help = true;
         } else if (argument == "--force") {
             options.force = true;
-        } else if ((argument == "--folder" || argument == "--job") && i + 1 < arguments.size()) {
+        } else if (argument == "--folder" || argument == "--job") {
+            if (i + 1 >= arguments.size()) {
+                err << (argument == "--job" ? "--job の後に JOB 番号（1 から 9）を指定してください。\n"
+                                            : "--folder の後にプログラムフォルダーを指定してください。\n");
+                return std::nullopt;
+            }
             const std::string& value = arguments[++i];
             if (argument == "--folder") {
+                if (value.empty()) {
+                    err << "--folder に空のフォルダー名が指定されました。プログラムフォルダーを指定してください。\n";
+                    return std::nullopt;
+                }
                 options.folder = PathFromUtf8(value);
+                if (KindOfPath(options.folder) != PathKind::Folder) {
+                    err << "プログラムフォルダー " << value << " がありません"
+                        << (KindOfPath(options.folder) == PathKind::Missing ? "" : "（フォルダーではありません）")
+                        << "。\n";
+                    return std::nullopt;
+                }
             } else {
                 const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), options.job);
                 if (error != std::errc() || end != value.data() + value.size() || options.job < 1 || options.job > 9) {
@@ -60,6 +76,17 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
     return options;
 }
 
+// Success when everything printed reached the standard output; otherwise the user is told on the error output
+// (a full disk, a closed pipe) whether the job ran.
+CliStatus Reported(std::ostream& out, std::ostream& err, bool ran) {
+    if (out << std::flush) {
+        return CliStatus::Success;
+    }
+    err << (ran ? "標準出力に書き込めません（JOB は実行し、出力ファイルは書き込みました）。\n"
+                : "標準出力に書き込めません（JOB は実行していません）。\n");
+    return CliStatus::OutputFailed;
+}
+
 // Prints a signature field by field, the way the changed-log warning shows it.
 void PrintSignature(std::ostream& out, const std::string& title, const std::string& signature) {
     out << title << ": " << signature << "\n";
@@ -69,21 +96,25 @@ void PrintSignature(std::ostream& out, const std::string& title, const std::stri
 
 std::string CliUsage() {
     return "使い方: zentu_cli --job N [--folder DIR] [--force]\n"
+           "       zentu_cli --help\n"
            "\n"
            "  プログラムフォルダー DIR（省略時は zentu_cli のあるフォルダー）の JOB N（1〜9）を実行し、\n"
            "  Hamlog のログから CSV ファイル（と、指定があれば ADIF ファイル）を書き出します。\n"
            "\n"
            "  --force  新規追加分のみの JOB で、前回の出力最終レコードの内容が変わっていても実行します。\n"
+           "  --help   この説明と終了コードを表示します。\n"
            "\n"
            "終了コード:\n"
            "  0 実行した（または新規追加レコードがなかった）\n"
-           "  1 引数の誤り\n"
+           "  1 引数の誤り（分からない引数、値のない --job や --folder、ないフォルダー）\n"
            "  2 記録ライブラリがない、または古い\n"
-           "  3 JOB が登録されていない、パスや範囲設定がないか正しくない、mode_tbl.csv がない\n"
+           "  3 JOB が登録されていない、パスや範囲設定がないか正しくない、mode_tbl.csv や JOB "
+           "のファイルがないか読めない\n"
            "  4 前回の内容と今回の内容が異なる（--force で実行できます）\n"
            "  5 ログファイル（またはマスターファイル）を開けない\n"
            "  6 変換に失敗した（出力ファイルと設定は元のまま）\n"
-           "  7 同じ JOB がほかで実行中だった（何も変更していない）\n";
+           "  7 同じ JOB がほかで実行中だった（何も変更していない）\n"
+           "  8 標準出力に書き込めなかった（実行前なら何も変更していない）\n";
 }
 
 CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -96,7 +127,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     const CliOptions& options = *parsed;
     if (options.help) {
         out << CliUsage();
-        return CliStatus::Success;
+        return out << std::flush ? CliStatus::Success : CliStatus::OutputFailed;
     }
 
     RecordLibrary library;
@@ -125,10 +156,6 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     JobSettings settings;
     LoadJobSettings(options.folder, options.job, settings);
-    if (TrimBlanks(settings.set_hdb_dir).empty() || TrimBlanks(settings.set_outcsv_dir).empty()) {
-        err << "JOB " << jobText << " の入力ファイルまたは出力ファイルが設定されていません。\n";
-        return CliStatus::JobNotReady;
-    }
 
     ModeTable modeTable;
     const std::filesystem::path modeTablePath = options.folder / "mode_tbl.csv";
@@ -152,7 +179,11 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     out << plan.summary << "\n";
     if (plan.noNewRecords) {
         out << job_texts::kNoNewRecords << "\n";
-        return CliStatus::Success;
+        return Reported(out, err, false);
+    }
+    // What the run is about to do must reach the user: when the standard output cannot be written, nothing runs.
+    if (!(out << std::flush)) {
+        return Reported(out, err, false);
     }
 
     const bool signatureStored = !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty();
@@ -184,15 +215,15 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         err << result.error << "\n";
         return result.failure == RunFailure::Busy ? CliStatus::JobBusy : CliStatus::RunFailed;
     }
-    if (result.invalidDateRecords > 0) {
-        err << "日付または時刻が正しくないレコードが " << result.invalidDateRecords << " 件ありました。\n";
+    if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
+        err << leftOut << "\n";
     }
     out << job_texts::kOutputCountPrefix << result.output_count << job_texts::kCountSuffix << "\n";
     out << "CSV  : " << Utf8FromPath(result.csvPath) << "\n";
     if (!result.adifPath.empty()) {
         out << "ADIF : " << Utf8FromPath(result.adifPath) << "\n";
     }
-    return CliStatus::Success;
+    return Reported(out, err, true);
 }
 
 } // namespace zentu

@@ -12,13 +12,14 @@ namespace zentu {
 /// Exit statuses of the command-line runner.
 enum class CliStatus : int {
     Success = 0,       ///< the job ran, or there was nothing to do
-    Usage = 1,         ///< the command line is wrong
+    Usage = 1,         ///< the command line is wrong (also a --folder that is no folder)
     Library = 2,       ///< the record library is missing or too old
     JobNotReady = 3,   ///< the job is not registered, lacks a path or a range, or the mode table is missing
     ChangedLog = 4,    ///< new-additions job whose log no longer matches the last run (use --force)
     LogUnreadable = 5, ///< the log cannot be counted
     RunFailed = 6,     ///< the run failed (log not openable, output not writable); nothing was changed
     JobBusy = 7,       ///< another run of the same job kept its lock; nothing was changed
+    OutputFailed = 8,  ///< the standard output could not be written (before the run: nothing was run)
 };
 
 /// Runs one job of a program folder the way the interactive program does when the job is selected and its run

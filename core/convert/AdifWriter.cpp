@@ -47,10 +47,6 @@ std::string_view Right(std::string_view text, std::size_t length) {
     return text.size() <= length ? text : text.substr(text.size() - length);
 }
 
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 /// hh + mm + zone letter from a record time "hh:mmJ". A time "hh:mm" without zone letter gives hhmm (it then
 /// counts as UTC); the plain rule (characters 1-2 and the last three) would give "hh:mm" and lose it.
 std::string RecordTime(std::string_view field) {
@@ -61,43 +57,6 @@ std::string RecordTime(std::string_view field) {
         return std::string(Mid(field, 1, 2)).append(Right(field, 3));
     }
     return std::string(field);
-}
-
-/// Keeps printable ASCII and shows anything else as "?", one per character, so that a fixed-length tag
-/// counts exactly the bytes that follow it.
-std::string PrintableAscii(std::string_view cp932) {
-    std::string text;
-    for (std::size_t i = 0; i < cp932.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(cp932[i]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            text += static_cast<char>(byte);
-            continue;
-        }
-        if (IsCp932LeadByte(byte) && i + 1 < cp932.size()) {
-            ++i;
-        }
-        text += '?';
-    }
-    return text;
-}
-
-std::string FitTo(std::string text, std::size_t length) {
-    text.resize(length, ' ');
-    return text;
-}
-
-/// QSO_DATE and TIME_ON of a record whose date-time is not valid: the texts as they stand, unshifted.
-void UnconvertedDateTime(std::string_view date, std::string_view time, std::string& qsoDate, std::string& timeOn) {
-    const std::string_view year = Mid(date, 1, 2);
-    std::string widened;
-    if (year.size() == 2 && IsAsciiDigit(year[0]) && IsAsciiDigit(year[1])) {
-        widened = std::to_string(WidenYear((year[0] - '0') * 10 + (year[1] - '0')));
-    } else {
-        widened = std::string(year);
-    }
-    widened += date.size() > 2 ? date.substr(2) : std::string_view{};
-    qsoDate = FitTo(PrintableAscii(widened), 8);
-    timeOn = FitTo(RemoveAll(RemoveAll(PrintableAscii(time), "J"), "U"), 4);
 }
 
 void AppendField(std::string& out, std::string_view tag, std::string_view value) {
@@ -158,7 +117,9 @@ bool write_adif(std::string& out, const std::array<std::string, 16>& fields, con
     const bool valid = time.find('J') != std::string::npos ? conv_J2U_2(date, time, qsoDate, timeOn)
                                                            : conv_UTC(date, time, qsoDate, timeOn);
     if (!valid) {
-        UnconvertedDateTime(date, time, qsoDate, timeOn);
+        // A QSO_DATE or TIME_ON that is no real date-time is refused by strict readers and moved to another day
+        // by lenient ones: such a record stays out of the ADIF file.
+        return false;
     }
 
     std::string_view frequency = TrimBlanks(fields[5]);
@@ -181,7 +142,7 @@ bool write_adif(std::string& out, const std::array<std::string, 16>& fields, con
     AppendField(out, " <RST_SENT:", fields[3]);
     AppendField(out, " <RST_RCVD:", fields[4]);
     out.append(" <EOR>").append(kCrLf).append(kCrLf);
-    return valid;
+    return true;
 }
 
 } // namespace zentu

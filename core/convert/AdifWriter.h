@@ -28,10 +28,8 @@ std::size_t Cp932CharacterCount(std::string_view cp932);
 /// Appends one ADIF record (its line, CR LF, an empty line) for a record's sixteen field texts
 /// (index 0 = field 1; CP932 bytes as the library gave them, cut at NUL, quotes not doubled).
 /// The mode goes through the fixed list, then through `modeTable` when one is given.
-/// Returns false when the record's date and time do not form a valid date-time; the record is then
-/// written unshifted with its date and time as they stand (the year widened when it is two digits), each
-/// cut or padded with blanks to the 8 and 4 characters its tag announces, any character other than
-/// printable ASCII shown as "?", so that the file stays readable ADIF.
+/// Returns false, appending nothing, when the record's date and time do not form a valid date-time (a day the
+/// calendar lacks, 25:00, blanks, letters): the caller counts it as left out of the ADIF file.
 bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable);
 
 } // namespace zentu

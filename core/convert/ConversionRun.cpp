@@ -49,6 +49,43 @@ private:
 
 } // namespace
 
+void LeftOutRecords::add(std::int64_t number) {
+    ++count;
+    if (firstNumbers.size() < kNumbersKept) {
+        firstNumbers.push_back(number);
+    }
+}
+
+namespace {
+
+std::string NumbersOf(const LeftOutRecords& records) {
+    std::string numbers = "レコード番号 ";
+    for (std::size_t i = 0; i < records.firstNumbers.size(); ++i) {
+        numbers += (i > 0 ? ", " : "") + std::to_string(records.firstNumbers[i]);
+    }
+    if (records.count > static_cast<std::int64_t>(records.firstNumbers.size())) {
+        numbers += " ほか";
+    }
+    return numbers;
+}
+
+} // namespace
+
+std::string LeftOutReport(const RunResult& result) {
+    std::string report;
+    if (result.dateRangeUndecided.count > 0) {
+        report += "日付または時刻が正しくないレコード " + std::to_string(result.dateRangeUndecided.count) +
+                  " 件は日付の範囲を判定できないため、出力していません（" + NumbersOf(result.dateRangeUndecided) +
+                  "）。";
+    }
+    if (result.adifLeftOut.count > 0) {
+        report += "日付または時刻が正しくないレコード " + std::to_string(result.adifLeftOut.count) +
+                  " 件は ADIF ファイルに入れていません（CSV ファイルには出力しました。" +
+                  NumbersOf(result.adifLeftOut) + "）。";
+    }
+    return report;
+}
+
 std::filesystem::path AdifPathFor(const std::filesystem::path& csvPath) {
     std::filesystem::path adif = csvPath;
     if (adif.has_extension()) {
@@ -196,6 +233,7 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
                 keys.valid ? Date_sub(date, time, keys, settings.set_date_time_UJ) : DateDecision::Skip;
             if (decision == DateDecision::Invalid) {
                 ++result.invalidDateRecords;
+                result.dateRangeUndecided.add(i);
             }
             take = decision == DateDecision::Take;
         }
@@ -205,8 +243,9 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
             ++result.output_count;
             bool written = csv.flushIfFull();
             if (withAdif) {
-                if (!write_adif(adif.text(), fields, options.modeTable) && input.rangeMode != RangeMode::DateRange) {
+                if (!write_adif(adif.text(), fields, options.modeTable)) {
                     ++result.invalidDateRecords;
+                    result.adifLeftOut.add(i);
                 }
                 written = written && adif.flushIfFull();
             }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/JobLock.h"
 #include "convert/RangeMode.h"
@@ -62,16 +63,31 @@ enum class RunFailure {
     Failed,   ///< reading or writing failed; nothing was changed
 };
 
+/// Records a run left out of a file because their date or time is not a valid date-time: how many, and the
+/// numbers of the first few (in the order read).
+struct LeftOutRecords {
+    static constexpr std::size_t kNumbersKept = 5;
+    std::int64_t count = 0;
+    std::vector<std::int64_t> firstNumbers;
+    void add(std::int64_t number);
+};
+
 /// How a run ended.
 struct RunResult {
     bool ok = false; ///< the outputs were written and put in place
     RunFailure failure = RunFailure::None;
     std::string error; ///< why not (Japanese, naming the file and the reason)
     std::int64_t output_count = 0;
-    std::int64_t invalidDateRecords = 0; ///< records whose date or time is not a valid date-time
+    std::int64_t invalidDateRecords = 0; ///< records whose date or time is not a valid date-time (both kinds below)
+    LeftOutRecords adifLeftOut;          ///< written to the CSV file, left out of the ADIF file
+    LeftOutRecords dateRangeUndecided;   ///< date range mode: cannot be compared, so in neither file
     std::filesystem::path csvPath;
     std::filesystem::path adifPath; ///< empty when no ADIF file was asked for
 };
+
+/// What the user is told after a run about the records it left out for want of a valid date-time (how many, the
+/// first record numbers), in Japanese; empty when there were none. Every program shows this line.
+std::string LeftOutReport(const RunResult& result);
 
 /// The ADIF path of a CSV path: its last extension replaced by "adi" (".adi" added when it has none).
 std::filesystem::path AdifPathFor(const std::filesystem::path& csvPath);

@@ -138,6 +138,13 @@ std::optional<std::string> CheckProgramFiles(const std::filesystem::path& progra
             const FailureCause cause = kind == PathKind::Folder ? FailureCause::IsFolder : FailureCause::NotRegularFile;
             return "ファイル " + Utf8FromPath(file) + " を読めません（" + std::string(CausePhrase(cause)) + "）。";
         }
+        // The readers take a file that cannot be read for an empty one ("not registered", "no paths"): it is
+        // told with its own cause instead.
+        std::string bytes;
+        int error = 0;
+        if (kind == PathKind::RegularFile && ReadRegularFile(file, bytes, error) == FileReadOutcome::Failed) {
+            return "ファイル " + Utf8FromPath(file) + " を読めません（" + SystemReason(error) + "）。";
+        }
     }
     return std::nullopt;
 }

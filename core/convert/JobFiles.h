@@ -31,7 +31,8 @@ std::optional<std::string> CheckJobPaths(const JobSettings& settings, const std:
 
 /// Why the job's own files in the program folder cannot be read, or nothing: its registry file JOB/JOB_N.txt,
 /// its settings file ini/zentu_N.ini and mode_tbl.csv may be missing, but what stands there must be a regular
-/// file (a named pipe there would make a reader wait for ever).
+/// file (a named pipe there would make a reader wait for ever) that can be read; the message names the file and the
+/// cause.
 std::optional<std::string> CheckProgramFiles(const std::filesystem::path& programFolder, int job);
 
 } // namespace zentu

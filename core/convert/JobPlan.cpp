@@ -5,6 +5,7 @@
 #include "convert/JobTexts.h"
 #include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobSettings.h"
 #include "text/Cp932Codec.h"
@@ -79,6 +80,14 @@ RunInput JobPlan::runInput(const std::filesystem::path& programFolder, int job) 
 
 JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options) {
     JobPlan refused;
+    // A path never set is told as such, not as a file that cannot be opened under an empty name.
+    if (TrimBlanks(settings.set_hdb_dir).empty() || TrimBlanks(settings.set_outcsv_dir).empty()) {
+        refused.refusal = PlanRefusal::BadPaths;
+        refused.reason = TrimBlanks(settings.set_hdb_dir).empty()
+                             ? "入力ファイル（Hamlog のログ）が設定されていません。"
+                             : "出力ファイル（CSV）が設定されていません。";
+        return refused;
+    }
     if (auto problem = CheckPathSetting(settings.set_hdb_dir, "ログファイル")) {
         refused.refusal = PlanRefusal::BadPaths;
         refused.reason = std::move(*problem);
@@ -97,6 +106,7 @@ JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanO
     if (record_count < 0) {
         refused.refusal = PlanRefusal::LogUnreadable;
         refused.reason = LogOpenFailureText(log, openCode != 0 ? openCode : RecordLibrary::kLogInvalid);
+        refused.logMissing = KindOfPath(log) == PathKind::Missing;
         return refused;
     }
     JobPlan plan = PlanJobForCount(settings, record_count, options);
@@ -116,12 +126,12 @@ JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const 
     if (options.completeBlankSettings) {
         CompleteBlankSettings(settings, record_count);
     }
-    const JobSummary summary = SummarizeJob(settings, record_count);
-    if (!summary.mode) {
-        plan.refusal = PlanRefusal::RangeNotSet;
-        plan.reason = "範囲設定が保存されていません。";
+    if (auto problem = CheckRangeFlag(settings.select_flag)) {
+        plan.refusal = problem->refusal;
+        plan.reason = std::move(problem->reason);
         return plan;
     }
+    const JobSummary summary = SummarizeJob(settings, record_count);
     plan.mode = *summary.mode;
     plan.new_start_rec_no = summary.new_start_rec_no;
     plan.noNewRecords = summary.noNewRecords;
@@ -177,6 +187,18 @@ std::string Setting(std::string_view title, std::string_view key, std::string_vi
 }
 
 } // namespace
+
+std::optional<RangeFlagProblem> CheckRangeFlag(std::string_view select_flag) {
+    if (RangeModeFromFlag(select_flag)) {
+        return std::nullopt;
+    }
+    if (TrimBlanks(select_flag).empty()) {
+        return RangeFlagProblem{PlanRefusal::RangeNotSet, "範囲設定が保存されていません。"};
+    }
+    return RangeFlagProblem{PlanRefusal::BadRange,
+                            "範囲設定の" + Setting("種類", "select_flag", select_flag) +
+                                "は 0 から 4 のどれでもありません（範囲設定で選び直して保存してください）。"};
+}
 
 std::optional<std::string> CheckRangeSettings(const JobSettings& s, RangeMode mode) {
     switch (mode) {

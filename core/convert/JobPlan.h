@@ -34,9 +34,9 @@ RecordRange RecordRangeFor(const JobSettings& settings, RangeMode mode, std::int
 enum class PlanRefusal {
     None,          ///< the plan stands
     LogUnreadable, ///< the log (or its master file) cannot be opened or counted
-    RangeNotSet,   ///< select_flag names no range mode (the range was never saved)
-    BadPaths,      ///< a path cannot be used, or an output would replace the log or a file of the program folder
-    BadRange,      ///< a range setting cannot describe a range (not a date, start after end, not a record number)
+    RangeNotSet,   ///< select_flag is blank: the range was never saved
+    BadPaths,      ///< a path is not set or cannot be used, or an output would replace the log or a program file
+    BadRange,      ///< a range setting cannot describe a range (no range mode, not a date, start after end, ...)
 };
 
 /// How each program prepares a job before it runs.
@@ -56,6 +56,7 @@ struct JobPlan {
     RangeMode mode = RangeMode::All; ///< meaningful when the plan stands
     std::int32_t record_count = 0;   ///< records in the log when the plan was made
     bool counted = false;            ///< the log was counted (a refusal may come before)
+    bool logMissing = false;         ///< LogUnreadable: nothing stands at the log's path (the log was not found)
     std::string new_start_rec_no;    ///< new additions: the record after the previous run's last one
     RecordRange range;               ///< the records the run reads
     bool noNewRecords = false;       ///< new additions: nothing was added since the previous run
@@ -74,14 +75,23 @@ struct JobPlan {
 
 /// Checks the job's paths, opens the log the settings name (with its master file) and counts it, and plans the
 /// job against that count. With `completeBlankSettings` the blank settings are filled in `settings` first (they
-/// reach the job's file only with its next save). Refusals, in this order: a path that cannot be used (BadPaths),
-/// a log that cannot be opened (LogUnreadable, with its cause), outputs that would replace the log or a program
-/// file (BadPaths), then those of PlanJobForCount.
+/// reach the job's file only with its next save). Refusals, in this order: a path that is not set or cannot be used
+/// (BadPaths), a log that cannot be opened (LogUnreadable, with its cause), those of PlanJobForCount, then outputs
+/// that would replace the log or a program file (BadPaths).
 JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
 
-/// Plans the job against a count the caller already has: refuses a job without a range (RangeNotSet) or with a
-/// range setting that describes no range (BadRange, CheckRangeSettings). The paths are not looked at.
+/// Plans the job against a count the caller already has: refuses a job without a range (RangeNotSet), with a
+/// select_flag that names no range mode or a range setting that describes no range (BadRange, CheckRangeFlag and
+/// CheckRangeSettings). The paths are not looked at.
 JobPlan PlanJobForCount(JobSettings& settings, std::int32_t record_count, const PlanOptions& options = {});
+
+/// Why a select_flag names no range mode, or nothing when it names one: a blank flag means the range was never
+/// saved (RangeNotSet), any other text is a value no range mode stands for (BadRange, naming the value).
+struct RangeFlagProblem {
+    PlanRefusal refusal;
+    std::string reason;
+};
+std::optional<RangeFlagProblem> CheckRangeFlag(std::string_view select_flag);
 
 /// Why the range settings of `mode` cannot describe a range, naming the setting and its value (for the range
 /// dialog's Save as well), or nothing: mode 1 needs two calendar dates yyyymmdd, the start not after the end;

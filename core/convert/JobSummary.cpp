@@ -1,5 +1,6 @@
 #include "convert/JobSummary.h"
 
+#include "convert/JobPlan.h"
 #include "settings/JobSettings.h"
 #include "text/NumberText.h"
 #include "text/TextHelpers.h"
@@ -46,13 +47,21 @@ JobSummary SummarizeJob(const JobSettings& settings, std::int32_t record_count) 
         text += "日付で範囲指定 ：　" + settings.set_start_date + std::string(kTo) + settings.set_end_date;
         text += settings.set_date_time_UJ == "NON" ? std::string("  UTC/JST 無視") : "  " + settings.set_date_time_UJ;
         break;
-    case RangeMode::RecordNumbers:
-        text += "番号で範囲指定 ：　" + settings.set_start_rec_no + std::string(kTo) + settings.set_end_rec_no;
+    case RangeMode::RecordNumbers: {
+        // Running to the newest record, the run ends at the record count whatever end was stored.
+        const std::string end =
+            settings.set_anytime_last == "1" ? std::to_string(record_count) : settings.set_end_rec_no;
+        text += "番号で範囲指定 ：　" + settings.set_start_rec_no + std::string(kTo) + end;
         break;
-    case RangeMode::LastN:
-        text += "最終までの指定レコード数 ：（ " + settings.set_rec_hani + " ）　　" + settings.set_start_rec_no +
-                std::string(kTo) + settings.set_end_rec_no;
+    }
+    case RangeMode::LastN: {
+        // The newest N records: count - N + 1 to count (from record 1 when N is larger than the log), whatever
+        // numbers were stored beside N.
+        const RecordRange range = RecordRangeFor(settings, RangeMode::LastN, record_count, {});
+        text += "最終までの指定レコード数 ：（ " + settings.set_rec_hani + " ）　　" + std::to_string(range.first) +
+                std::string(kTo) + std::to_string(range.last);
         break;
+    }
     case RangeMode::NewAdditions: {
         const std::int64_t start = NextRecordNumber(settings.last_end_rec_no);
         summary.new_start_rec_no = std::to_string(start);

@@ -20,7 +20,9 @@ struct JobSummary {
     std::string text;              ///< the summary line (UTF-8); empty when the mode is not known
 };
 
-/// Builds the summary of a job for a log of `record_count` records.
+/// Builds the summary of a job for a log of `record_count` records. The numbers shown are those the run takes
+/// where they do not stand as stored: the record count as the end of a number range that runs to the newest record,
+/// and count - N + 1 to count for the newest N records.
 JobSummary SummarizeJob(const JobSettings& settings, std::int32_t record_count);
 
 /// Fills blank fields the way the main window's summary does before a run: dates "20100101" and

@@ -125,4 +125,24 @@ std::string Cp932UpperAscii(std::string_view cp932) {
     return out;
 }
 
+std::string ShortenPathForDisplay(std::string_view path, std::int32_t budget, char separator) {
+    if (AnsiByteLength(path) <= budget) {
+        return std::string(path);
+    }
+    const std::size_t lastSeparator = path.rfind(separator);
+    const std::string_view last = lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+    const std::string tail = std::string("...") + separator + std::string(last);
+    // A keep below 1 (the tail alone is longer than the room) gives no head: the tail is shown alone.
+    const std::int32_t keep = budget - AnsiByteLength(tail);
+    std::string shown = AnsiByteMid(path, 1, keep) + tail;
+    shown = ReplaceAll(shown, " ", "_");
+    return ReplaceAll(shown, "　", "_");
+}
+
+std::string DisplayPath(std::string_view path) {
+    constexpr std::int32_t kShortenFrom = 49;
+    constexpr std::int32_t kRoom = 48;
+    return AnsiByteLength(path) < kShortenFrom ? std::string(path) : ShortenPathForDisplay(path, kRoom);
+}
+
 } // namespace zentu

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -50,5 +51,18 @@ bool IsCp932LeadByte(unsigned char byte);
 /// Upper-cases the ASCII letters of CP932 bytes; the bytes of double-byte characters stay as they are
 /// (a trail byte may look like a lower-case letter).
 std::string Cp932UpperAscii(std::string_view cp932);
+
+/// The path separator of this platform, as the program writes it in paths and texts.
+inline constexpr char kNativeSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+/// The display form of a path for a label with room for `budget` bytes (CP932): the path itself when it fits,
+/// otherwise its first bytes, "...", the separator and the last element, with every space and ideographic space
+/// turned into "_". When the last element alone is longer than the room, it is shown alone after "..."; a cut
+/// through a double-byte character drops the half character.
+std::string ShortenPathForDisplay(std::string_view path, std::int32_t budget, char separator = kNativeSeparator);
+
+/// What the main window's path labels show: the path when it is shorter than 49 bytes, else its shortened form
+/// for 48 bytes.
+std::string DisplayPath(std::string_view path);
 
 } // namespace zentu

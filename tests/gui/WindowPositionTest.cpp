@@ -225,7 +225,8 @@ private slots:
         for (const QScreen* screen : QGuiApplication::screens()) {
             onSomeScreen = onSomeScreen || screen->availableGeometry().contains(QRect(left, 50, 200, 100));
         }
-        const int expectedLeft = onSomeScreen ? left : available.right() + 1 - 200;
+        // Pulled back with room for its frame: a window not shown yet counts a usual border of 4 pixels.
+        const int expectedLeft = onSomeScreen ? left : available.right() + 1 - 200 - 4;
         QCOMPARE(window.geometry(), QRect(expectedLeft, 50, 200, 100));
     }
 
@@ -235,7 +236,24 @@ private slots:
         writeSection("Left=0\r\nTop=0\r\nWidth=" + twips(20000, scale.x) + "\r\nHeight=" + twips(20000, scale.y) +
                      "\r\n");
         RestoreWindowPosition(m_store, window, m_dir->path(), kPositionFrmMode);
-        QCOMPARE(window.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+        // The window with its frame fills the screen: a window not shown yet counts a usual title bar and border.
+        QCOMPARE(window.geometry(),
+                 QGuiApplication::primaryScreen()->availableGeometry().marginsRemoved({4, 30, 4, 4}));
+    }
+
+    void aShownWindowKeepsItsTitleBarOnTheScreen() {
+        // Above the screen, left of it, and larger than it: the frame the window system drew lies on the screen.
+        for (const QRect stored : {QRect(100, -500, 300, 200), QRect(-600, 100, 640, 200), QRect(0, 0, 4000, 3000)}) {
+            QWidget window;
+            window.setGeometry(100, 100, 200, 100);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const TwipsPerPixel scale = ScreenTwipsPerPixel(window);
+            writeSection("Left=" + twips(stored.x(), scale.x) + "\r\nTop=" + twips(stored.y(), scale.y) + "\r\nWidth=" +
+                         twips(stored.width(), scale.x) + "\r\nHeight=" + twips(stored.height(), scale.y) + "\r\n");
+            RestoreWindowPosition(m_store, window, m_dir->path(), kPositionFrmMode);
+            QTRY_VERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+        }
     }
 
     void positionKeysFollowTheOtherKeysOfTheSection() {

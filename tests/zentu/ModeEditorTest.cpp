@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(m_editor->TextMatrix(36, 4), QStringLiteral(" "));
         QCOMPARE(cell(), QPoint(36, 4));
         QVERIFY(!box()->isVisible());
-        QVERIFY(m_prompts.notices.isEmpty());
+        QVERIFY(m_prompts.notices.isEmpty() && m_prompts.warnings.isEmpty());
     }
 
     void aTypedLetterIsStoredInUpperCaseAndEnterMovesRight() {
@@ -203,13 +203,13 @@ private slots:
         m_editor->setCurrentCell(1, 2);
         type(QStringLiteral("한"));
         QVERIFY(!box()->isVisible());
-        QCOMPARE(m_prompts.notices.size(), 1);
+        QCOMPARE(m_prompts.warnings.size(), 1);
 
         QTest::keyClick(grid(), 'f');
         QTest::keyClicks(box(), QStringLiteral("t,8"));
         type(QStringLiteral("한"));
         QCOMPARE(box()->text(), QStringLiteral("ft8"));
-        QCOMPARE(m_prompts.notices.size(), 3);
+        QCOMPARE(m_prompts.warnings.size(), 3);
         key(Qt::Key_Return);
         QCOMPARE(m_editor->TextMatrix(1, 2), QStringLiteral(" FT8"));
     }
@@ -231,7 +231,7 @@ private slots:
         for (int row = 11; row < 36; ++row) {
             QCOMPARE(lines[row], QStringLiteral(",,,,"));
         }
-        QVERIFY(m_prompts.notices.isEmpty());
+        QVERIFY(m_prompts.notices.isEmpty() && m_prompts.warnings.isEmpty());
 
         std::string many;
         for (int row = 1; row <= 45; ++row) {
@@ -245,15 +245,15 @@ private slots:
 
     void reportsAMissingTableAndAFailedSave() {
         openAsIs();
-        QTRY_COMPARE(m_prompts.notices.size(), 1);
-        QVERIFY(m_prompts.notices[0].contains(QString::fromStdString(table().string())));
+        QTRY_COMPARE(m_prompts.warnings.size(), 1);
+        QVERIFY(m_prompts.warnings[0].contains(QString::fromStdString(table().string())));
         QCOMPARE(m_editor->TextMatrix(1, 0), QStringLiteral(" "));
 
-        m_prompts.notices.clear();
+        m_prompts.warnings.clear();
         std::filesystem::create_directory(table()); // a folder where the file should be
         trigger("mnuSave");
-        QCOMPARE(m_prompts.notices.size(), 1);
-        QVERIFY(m_prompts.notices[0].contains(QString::fromStdString(table().string())));
+        QCOMPARE(m_prompts.warnings.size(), 1);
+        QVERIFY(m_prompts.warnings[0].contains(QString::fromStdString(table().string())));
     }
 
     void backStoresThePositionAndTheTitleBarDoesNot() {

@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(list()->palette().color(QPalette::Base), QColor(0, 128, 128));
         QCOMPARE(list()->palette().color(QPalette::Text), QColor(Qt::white));
         QCOMPARE(test::Find<QAction>(m_viewer.get(), "mnuBack")->text(), QStringLiteral("戻る"));
-        QVERIFY(m_prompts.notices.isEmpty());
+        QVERIFY(m_prompts.notices.isEmpty() && m_prompts.warnings.isEmpty());
     }
 
     void setsNoExtentWhenEveryLineFits() {
@@ -87,7 +87,7 @@ private slots:
         open("");
         QCOMPARE(m_viewer->listBox().items()->rowCount(), 0);
         QCOMPARE(m_viewer->listBox().extent(), 0);
-        QVERIFY(m_prompts.notices.isEmpty());
+        QVERIFY(m_prompts.notices.isEmpty() && m_prompts.warnings.isEmpty());
     }
 
     void theListFollowsTheWindowAndNeverGetsANegativeSize() {

@@ -12,8 +12,10 @@ public:
     void notify(QWidget*, const QString& text) override { notices << text; }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     void inform(QWidget*, const QString& title, const QString& text) override { informed << title << text; }
+    void warn(QWidget*, const QString& text) override { warnings << text; }
     QStringList notices;
     QStringList informed;
+    QStringList warnings;
 };
 
 int RunModeEditorTests(int argc, char** argv);

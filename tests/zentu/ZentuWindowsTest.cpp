@@ -3,17 +3,22 @@
 #include "ZentuHelpers.h"
 #include "ZentuState.h"
 #include "frmConfig.h"
+#include "frmDisp2.h"
+#include "frmMode.h"
 #include "frmMsg.h"
 #include "frmSet_hdb.h"
 #include "gui/UpDown.h"
 #include "zentu.h"
 
 #include "CliRunner.h"
+#include "LineListModel.h"
+#include "convert/JobLock.h"
 #include "gui/Prompts.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/ProgramPaths.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
+#include "text/TextHelpers.h"
 
 #include "LogWriter.h"
 #include "TestSupport.h"
@@ -25,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -213,7 +219,7 @@ private slots:
     void startUpEndsWithoutTheModeTable() {
         std::filesystem::remove(folder() / "mode_tbl.csv");
         QVERIFY(!start());
-        QCOMPARE(m_prompts.notices, QStringList{Q(folder().string() + "/mode_tbl.csv　がありません")});
+        QCOMPARE(m_prompts.warnings, QStringList{Q(folder().string() + "/mode_tbl.csv　がありません")});
         // What start-up makes before the check stays.
         QVERIFY(std::filesystem::exists(folder() / "JOB" / "JOB_9.txt"));
         QVERIFY(m_windows->config() == nullptr);
@@ -327,10 +333,10 @@ private slots:
         m_prompts.chosenFile = Q((folder() / "😀.CSV").string());
         configChild<QPushButton>("Command2")->click();
         QVERIFY(configChild<QLineEdit>("txtSet_outcsv_dir")->text().endsWith(QStringLiteral("日本.CSV")));
-        QCOMPARE(m_prompts.notices.size(), 1);
+        QCOMPARE(m_prompts.warnings.size(), 1);
         configChild<QLineEdit>("txtSet_outcsv_dir")->insert(QStringLiteral("😀"));
         QVERIFY(configChild<QLineEdit>("txtSet_outcsv_dir")->text().endsWith(QStringLiteral("日本.CSV")));
-        QCOMPARE(m_prompts.notices.size(), 2);
+        QCOMPARE(m_prompts.warnings.size(), 2);
     }
 
     void firstUseWalksFromTheEnvironmentDialogToTheMainWindow() {
@@ -449,12 +455,21 @@ private slots:
         month->stepDown();
         QCOMPARE(rangeChild<QLineEdit>("Text1_1")->text(), QStringLiteral("01"));
         QCOMPARE(rangeChild("Label1")->text(), QStringLiteral("2 0 0 4 / 0 1 / 1 5 "));
+        // A typed month of one digit makes no date: the save is refused, naming the setting and its value, and
+        // the dialog keeps what was typed.
+        const std::string before = ini(1);
         rangeChild<QLineEdit>("Text1_4")->setText(QStringLiteral("5"));
+        rangeChild<QPushButton>("cmdOK")->click();
+        QCOMPARE(m_prompts.warnings.size(), 1);
+        QVERIFY(m_prompts.warnings[0].contains(QStringLiteral("set_end_date の値「2005502」")));
+        QCOMPARE(ini(1), before);
+        QCOMPARE(rangeChild<QLineEdit>("Text1_4")->text(), QStringLiteral("5"));
+        rangeChild<QLineEdit>("Text1_4")->setText(QStringLiteral("05"));
         rangeChild<QPushButton>("cmdOK")->click();
         JobSettings stored;
         LoadJobSettings(folder(), 1, stored);
         QCOMPARE(stored.set_start_date, std::string("20040115"));
-        QCOMPARE(stored.set_end_date, std::string("2005502"));
+        QCOMPARE(stored.set_end_date, std::string("20050502"));
         QCOMPARE(stored.select_flag, std::string("1"));
     }
 
@@ -529,7 +544,7 @@ private slots:
         QVERIFY(!start());
         QCOMPARE(m_ends, 1);
         const QString master = Q((folder() / "LOG.mst").string());
-        QCOMPARE(m_prompts.notices,
+        QCOMPARE(m_prompts.warnings,
                  QStringList{present ? "Hamlog.mst がオープン出来ませんでした。" + master + "　は有りますが読めません。"
                                      : "Hamlog.mst がオープン出来ませんでした。" + master + "　が無いと思われます。"});
     }
@@ -687,6 +702,10 @@ private slots:
         QCOMPARE(mainText("Label1"), QStringLiteral("変換処理が終了しました。　「終了」釦を押して下さい。"));
         QCOMPARE(Colour(mainChild("Label1")), QColor(0, 0, 255));
         QVERIFY(mainText("lblOutRec").startsWith(QStringLiteral("出力数 : ")));
+        // The closing texts have the room they need.
+        for (const char* name : {"lblMsg", "lblOutRec"}) {
+            QTRY_VERIFY(mainChild(name)->width() >= mainChild(name)->sizeHint().width());
+        }
         QVERIFY(mainChild<QPushButton>("cmdHenkan")->isEnabled());
         QVERIFY(!cliCsv.empty());
         QCOMPARE(test::ReadBytes(folder() / "OUT1.CSV"), cliCsv);
@@ -728,6 +747,189 @@ private slots:
         for (const char* section : {"[Position_zentu]", "[Position_frmConfig]", "[Position_frmSet_hdb]"}) {
             QVERIFY2(positions.find(section) != std::string::npos, section);
         }
+    }
+
+    void theModeMenuOpensTheEditorWhoseBackBringsTheMainWindowThatReadsTheTableAgain() {
+        makeUsedFolder();
+        saveJob(1, Job("0", 1), "one");
+        QVERIFY(startMain() != nullptr);
+        QCOMPARE(m_state->mode_table.conv_mode_tbl("FT8"), std::string("FT8"));
+        mainAction("mnuMode")->trigger();
+        QVERIFY(main() == nullptr);
+        QVERIFY(m_windows->modeEditor() != nullptr && m_windows->modeEditor()->isVisible());
+        QCOMPARE(m_windows->modeEditor()->windowTitle(), QStringLiteral(" MODE 変換テーブルの設定"));
+
+        test::WriteBytes(folder() / "mode_tbl.csv", "MFSK,FT8,,,\r\n");
+        test::Find<QAction>(m_windows->modeEditor(), "mnuBack")->trigger();
+        QVERIFY(m_windows->modeEditor() == nullptr);
+        QVERIFY(main() != nullptr && main()->isVisible());
+        QCOMPARE(m_state->mode_table.conv_mode_tbl("FT8"), std::string("MFSK"));
+        QVERIFY(test::ReadBytes(folder() / "zentu_posi.ini").find("[Position_frmMode]") != std::string::npos);
+
+        // Its close box brings the main window back as well.
+        mainAction("mnuMode")->trigger();
+        m_windows->modeEditor()->close();
+        QVERIFY(main() != nullptr && main()->isVisible());
+        QCOMPARE(m_ends, 0);
+    }
+
+    void theOutputMenusOpenOneViewerAndClosingTheLastWindowEnds() {
+        makeUsedFolder();
+        saveJob(1, Job("0", 1), "one");
+        QVERIFY(startMain() != nullptr);
+        // Nothing to show before a run: neither menu opens a viewer.
+        mainAction("mnuDisp_ADIF")->trigger();
+        mainAction("mnuDisp_CSV")->trigger();
+        QVERIFY(m_windows->viewer() == nullptr);
+
+        mainChild<QPushButton>("cmdHenkan")->click();
+        mainAction("mnuDisp_CSV")->trigger();
+        QPointer<frmDisp2> viewer = m_windows->viewer();
+        QVERIFY(viewer != nullptr && viewer->isVisible());
+        QCOMPARE(viewer->windowTitle(), Q((folder() / "OUT1.CSV").string()));
+        QCOMPARE(viewer->listBox().items()->rowCount(), 250);
+        // A second choice only brings the open viewer to the front: same window, same file.
+        mainAction("mnuDisp_ADIF")->trigger();
+        QCOMPARE(m_windows->viewer(), viewer.data());
+        QCOMPARE(viewer->windowTitle(), Q((folder() / "OUT1.CSV").string()));
+
+        // The viewer is a window of the program: the program ends when it is the last one closed.
+        main()->close();
+        m_windows->config()->close();
+        m_windows->range()->close();
+        QCOMPARE(m_ends, 0);
+        viewer->close();
+        QCOMPARE(m_ends, 1);
+        QVERIFY(m_windows->viewer() == nullptr);
+        QVERIFY(test::ReadBytes(folder() / "zentu_posi.ini").find("[Position_frmDisp2]") != std::string::npos);
+    }
+
+    void theQslButtonWritesTheListAndTellsHowManyLines() {
+        makeUsedFolder();
+        saveJob(1, Job("0", 1), "one");
+        test::TempDir home;
+        const QByteArray homeBefore = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+        QVERIFY(startMain() != nullptr);
+
+        mainChild<QPushButton>("Command1")->click();
+        const QString input = Q((home / "Hamlog" / "LOGLIST_0.csv").string());
+        QCOMPARE(m_prompts.warnings.size(), 1);
+        QVERIFY(m_prompts.warnings[0].contains(input));
+        QVERIFY(mainText("lblMsg").isEmpty());
+
+        std::filesystem::create_directories(home / "Hamlog");
+        test::WriteBytes(home / "Hamlog" / "LOGLIST_0.csv",
+                         "JA1AA,1,2,3,4,5,6,7,8,,x\r\nJA1BB,1,2,3,4,5,6,7,8,JJJ,x\r\nshort,line\r\n");
+        mainChild<QPushButton>("Command1")->click();
+        QCOMPARE(mainText("lblMsg"), QStringLiteral("処理終了"));
+        QCOMPARE(mainText("Label2"), QStringLiteral("1 行をコピーしました。列が 10 に満たない 1 行は飛ばしました。"));
+        QCOMPARE(test::ReadBytes(home / "Hamlog" / "LOGLIST_not_yet_qsl.csv"),
+                 std::string("JA1AA,1,2,3,4,5,6,7,8,,x\r\n"));
+        qputenv("HOME", homeBefore);
+    }
+
+    void theEnvironmentDialogRefusesPathsARunWouldRefuse() {
+        makeUsedFolder();
+        saveJob(1, Job("0", 1), "one");
+        QVERIFY(start());
+        const std::string before = ini(1);
+        auto* output = configChild<QLineEdit>("txtSet_outcsv_dir");
+        // An output that would replace the log: Save names both and stores nothing; the dialog keeps the text.
+        output->setText(Q(log()));
+        configChild<QPushButton>("cmdOK")->click();
+        QCOMPARE(m_prompts.warnings.size(), 1);
+        QVERIFY(m_prompts.warnings[0].contains(Q(log())));
+        QVERIFY(m_prompts.warnings[0].contains(QStringLiteral("と同じファイルです")));
+        QCOMPARE(ini(1), before);
+        QVERIFY(m_windows->config() != nullptr && m_windows->config()->isVisible());
+        QCOMPARE(output->text(), Q(log()));
+
+        // A path longer than a job's file can hold is refused where it is typed, never cut.
+        const QString fits = Q((folder() / std::string(200, 'o')).string());
+        output->setText(fits);
+        QTest::keyClicks(output, QString(255 - AnsiByteLength(U(fits)) + 1, QLatin1Char('x')));
+        QCOMPARE(m_prompts.warnings.size(), 2);
+        QVERIFY(m_prompts.warnings[1].contains(QStringLiteral("長すぎます")));
+        QCOMPARE(AnsiByteLength(U(output->text())), 255);
+        QVERIFY(output->text().startsWith(fits));
+    }
+
+    void theMainWindowShowsWhyAJobCannotRunAndKeepsItsRunButtonOff_data() {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("output is the log")
+            << "output" << QStringLiteral("入力数: 250 件") << QStringLiteral("と同じファイルです");
+        QTest::newRow("log missing") << "log" << QStringLiteral("ログファイルが見つかりません")
+                                     << QStringLiteral("を開けません（ファイルまたはフォルダーがありません）");
+        QTest::newRow("range never saved")
+            << "flag" << QStringLiteral("入力数: 250 件") << QStringLiteral("範囲設定が保存されていません。");
+        QTest::newRow("no count") << "count" << QStringLiteral("入力数: 250 件") << QStringLiteral("set_rec_hani");
+    }
+
+    void theMainWindowShowsWhyAJobCannotRunAndKeepsItsRunButtonOff() {
+        QFETCH(QString, problem);
+        QFETCH(QString, info);
+        QFETCH(QString, reason);
+        makeUsedFolder();
+        saveJob(1, Job("0", 1), "one");
+        JobSettings settings = Job(problem == "flag" ? "" : problem == "count" ? "3" : "0", 2);
+        if (problem == "output") {
+            settings.set_outcsv_dir = log();
+        } else if (problem == "log") {
+            settings.set_hdb_dir = (folder() / "GONE.hdb").string();
+        } else if (problem == "count") {
+            settings.set_rec_hani = "0";
+        }
+        saveJob(2, settings, "two");
+        QVERIFY(startMain() != nullptr);
+        const std::string logBytes = test::ReadBytes(log());
+        selectJob(2);
+        QCOMPARE(mainText("lblInfo"), info);
+        QVERIFY2(mainText("Label2").contains(reason), qPrintable(mainText("Label2")));
+        QCOMPARE(Colour(mainChild("Label2")), QColor(192, 0, 0));
+        QVERIFY(!mainChild<QPushButton>("cmdHenkan")->isEnabled());
+        m_windows->mainWindow()->runJob();
+        QVERIFY(!std::filesystem::exists(folder() / "OUT2.CSV"));
+        QCOMPARE(test::ReadBytes(log()), logBytes);
+    }
+
+    void aNewAdditionsLogShorterThanItsLastRunWarnsAtSelectionAndDoesNotRun() {
+        makeUsedFolder();
+        JobSettings settings = Job("4", 2);
+        settings.last_start_rec_no = "1";
+        settings.last_end_rec_no = "300";
+        settings.select_flag_new_add_last_QSO_data = "JA1X_05/01/01_11:00J_14.000_FT8_9";
+        saveJob(2, settings, "two");
+        saveJob(1, Job("0", 1), "one");
+        QVERIFY(startMain() != nullptr);
+        selectJob(2);
+        QVERIFY(m_windows->msg() != nullptr && m_windows->msg()->isVisible());
+        QVERIFY(!mainChild<QPushButton>("cmdHenkan")->isEnabled());
+        QVERIFY(mainText("Label2").contains(QStringLiteral("（250 件）")));
+    }
+
+    void aRunOfABusyJobSaysSoAndChangesNothingAndARunTellsWhatItLeftOut() {
+        makeUsedFolder();
+        std::string error;
+        QVERIFY(hamlog::CreateLog(log(), {Qso(1, "05/01/01"), Qso(2, "24/02/30"), Qso(3, "05/01/03")}, &error));
+        saveJob(1, Job("0", 1), "one");
+        QVERIFY(startMain() != nullptr);
+        JobLock other;
+        QVERIFY(other.acquire(folder(), 1, std::chrono::milliseconds(0), error));
+        mainChild<QPushButton>("cmdHenkan")->click();
+        QCOMPARE(mainText("lblMsg"), QStringLiteral("変換処理エラー"));
+        QVERIFY(mainText("Label1").contains(QStringLiteral("ほかで実行中")));
+        QCOMPARE(m_prompts.warnings, QStringList{mainText("Label1")});
+        QVERIFY(!std::filesystem::exists(folder() / "OUT1.CSV"));
+        other.release();
+
+        mainChild<QPushButton>("cmdHenkan")->click();
+        QCOMPARE(mainText("lblMsg"), QStringLiteral("処理終了"));
+        QCOMPARE(mainText("Label2"),
+                 QStringLiteral("日付または時刻が正しくないレコード 1 件は ADIF ファイルに入れていません"
+                                "（CSV ファイルには出力しました。レコード番号 2）。"));
     }
 
     void windowControlFindsTheProgramsOwnWindows() {

@@ -28,7 +28,9 @@ class ScriptedPrompts : public Prompts {
 public:
     void notify(QWidget*, const QString& text) override { notices << text; }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    void warn(QWidget*, const QString& text) override { warnings << text; }
     QStringList notices;
+    QStringList warnings;
 };
 
 hamlog::LogRecord Qso(const std::string& call, const std::string& date, const std::string& mode = "SSB") {
@@ -39,6 +41,10 @@ hamlog::LogRecord Qso(const std::string& call, const std::string& date, const st
 
 QString Text(QObject* window, const char* name) {
     return test::Find<QLabel>(window, name)->text();
+}
+
+QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
 QColor Colour(QObject* window, const char* name) {
@@ -114,6 +120,7 @@ private:
 private slots:
     void init() {
         m_prompts.notices.clear();
+        m_prompts.warnings.clear();
         makeFolder();
     }
 
@@ -285,7 +292,9 @@ private slots:
         QVERIFY(Text(m_window.get(), "Label7").contains(QStringLiteral("OUT.CSV")));
         QCOMPARE(Colour(m_window.get(), "Label7"), QColor(192, 0, 0));
         QVERIFY(Text(m_window.get(), "lblMsg") != QStringLiteral("変換処理終了"));
-        QCOMPARE(m_prompts.notices.size(), 1);
+        // An error, with the warning icon.
+        QCOMPARE(m_prompts.warnings, QStringList{Text(m_window.get(), "Label7")});
+        QVERIFY(m_prompts.notices.isEmpty());
         QCOMPARE(m_ends, 1);
         QCOMPARE(test::ReadBytes(folder() / "ini" / "zentu_1.ini"), before);
     }
@@ -351,6 +360,112 @@ private slots:
         QCOMPARE(m_ends, 0);
         QVERIFY(!std::filesystem::exists(folder() / "OUT1.CSV"));
         QCOMPARE(test::ReadBytes(folder() / "LOG.hdb"), log);
+    }
+
+    void theSummaryShowsTheRecordsTheRunTakes() {
+        JobSettings lastN = Mode("3");
+        lastN.set_rec_hani = "2";
+        lastN.set_start_rec_no = "1";
+        lastN.set_end_rec_no = "300";
+        registerJob(1, "Alpha", lastN);
+        JobSettings toNewest = Mode("2");
+        toNewest.set_start_rec_no = "2";
+        toNewest.set_end_rec_no = "2";
+        toNewest.set_anytime_last = "1";
+        registerJob(2, "Beta", toNewest);
+        openWindow();
+        QCOMPARE(Text(m_window.get(), "Label5"),
+                 QStringLiteral("出力データ ： 最終までの指定レコード数 ：（ 2 ）　　2　～　3"));
+        select(1);
+        QCOMPARE(Text(m_window.get(), "Label5"), QStringLiteral("出力データ ： 番号で範囲指定 ：　2　～　3"));
+    }
+
+    void eachReasonAJobCannotRunIsToldAtSelection_data() {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("log missing") << "log missing" << QStringLiteral("ログファイルが見つかりません")
+                                     << QStringLiteral("（ファイルまたはフォルダーがありません）");
+        QTest::newRow("log is a folder") << "log folder" << QStringLiteral("ログファイルを読めません")
+                                         << QStringLiteral("（ファイルではなくフォルダーです）");
+        QTest::newRow("settings file is a folder")
+            << "ini folder" << QString()
+            << QStringLiteral("zentu_1.ini を読めません（ファイルではなくフォルダーです）");
+        QTest::newRow("select_flag 5") << "flag 5" << QStringLiteral("入力数: 3 件")
+                                       << QStringLiteral("select_flag の値「5」");
+        QTest::newRow("log path never set")
+            << "no log" << QString() << QStringLiteral("入力ファイル（Hamlog のログ）が設定されていません。");
+    }
+
+    void eachReasonAJobCannotRunIsToldAtSelection() {
+        QFETCH(QString, problem);
+        QFETCH(QString, info);
+        QFETCH(QString, reason);
+        JobSettings settings = Mode(problem == "flag 5" ? "5" : "0");
+        if (problem == "log missing" || problem == "log folder") {
+            settings.set_hdb_dir = (folder() / "GONE.hdb").string();
+        }
+        registerJob(1, "Alpha", settings);
+        if (problem == "log folder") {
+            std::filesystem::create_directory(folder() / "GONE.hdb");
+        } else if (problem == "ini folder") {
+            std::filesystem::remove(folder() / "ini" / "zentu_1.ini");
+            std::filesystem::create_directory(folder() / "ini" / "zentu_1.ini");
+        } else if (problem == "no log") {
+            std::string ini = test::ReadBytes(folder() / "ini" / "zentu_1.ini");
+            const std::string key = "set_hdb_dir=" + (folder() / "LOG.hdb").string();
+            ini.replace(ini.find(key), key.size(), "set_hdb_dir=");
+            test::WriteBytes(folder() / "ini" / "zentu_1.ini", ini);
+        }
+        openWindow();
+        QCOMPARE(Text(m_window.get(), "lblInfo"), info);
+        QVERIFY2(Text(m_window.get(), "Label6").contains(reason), qPrintable(Text(m_window.get(), "Label6")));
+        QVERIFY(!runButton()->isEnabled());
+    }
+
+    void theWindowNeverGrowsPastTheScreen() {
+        JobSettings settings = Mode("0");
+        const std::string longFolder = (folder() / std::string(150, 'd')).string();
+        std::filesystem::create_directories(longFolder);
+        settings.set_outcsv_dir = longFolder + "/" + std::string(200 - 150, 'o') + ".CSV";
+        registerJob(1, std::string(120, 'N'), settings);
+        // A stored place partly off the screen and larger than it: the title bar and the window come back on it.
+        test::WriteBytes(folder() / "zentu_posi.ini", "[Position_zentu_arun]\r\nWindowState=0\r\nLeft=-9000\r\n"
+                                                      "Top=-7500\r\nWidth=60000\r\nHeight=45000\r\n");
+        openWindow();
+        const QRect screen = m_window->screen()->availableGeometry();
+        QVERIFY2(screen.contains(m_window->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(m_window->x())
+                                                                       .arg(m_window->y())
+                                                                       .arg(m_window->width())
+                                                                       .arg(m_window->height())));
+        auto* output = test::Find<QLabel>(m_window.get(), "lblOutFile");
+        QCOMPARE(output->toolTip(), Q(settings.set_outcsv_dir));
+        QVERIFY(output->text().contains(QStringLiteral("...")) || output->text().contains(QChar(0x2026)));
+        QVERIFY(output->text().endsWith(QStringLiteral(".CSV")));
+        QVERIFY(output->fontMetrics().horizontalAdvance(output->text()) <= output->contentsRect().width());
+
+        // Every stored place is kept on the screen, however it misses it.
+        for (const char* stored : {"Left=-9000\r\nTop=300\r\n", "Left=300\r\nTop=-7500\r\n"}) {
+            test::WriteBytes(folder() / "zentu_posi.ini", std::string("[Position_zentu_arun]\r\n") + stored);
+            openWindow();
+            QVERIFY(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
+        }
+    }
+
+    void aRunTellsWhichRecordsItLeftOutOfTheAdifFile() {
+        std::string error;
+        QVERIFY(hamlog::CreateLog(folder() / "LOG.hdb",
+                                  {Qso("JA1AA", "10/01/01"), Qso("JA1BB", "24/02/30"), Qso("JA1CC", "10/01/03")},
+                                  &error));
+        registerJob(1, "Alpha", Mode("0"));
+        openWindow();
+        runButton()->click();
+        QCOMPARE(Text(m_window.get(), "lblOutRec"), QStringLiteral("出力数 : 3 件"));
+        QCOMPARE(Text(m_window.get(), "Label6"),
+                 QStringLiteral("日付または時刻が正しくないレコード 1 件は ADIF ファイルに入れていません"
+                                "（CSV ファイルには出力しました。レコード番号 2）。"));
+        QVERIFY(test::ReadBytes(folder() / "OUT1.adi").find("JA1BB") == std::string::npos);
     }
 
     void theExitMenuSavesThePositionAndEnds() {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -173,6 +174,100 @@ TEST_F(ZentuCliTest, ANewAdditionsLogWithFewerRecordsThanThePreviousRunIsAChange
     EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
 }
 
+TEST_F(ZentuCliTest, EachWrongSettingIsToldWithItsOwnCause) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        CliStatus status;
+        const char* message;
+    };
+    const std::string log = settings.set_hdb_dir;
+    const auto withSettings = [this](auto change) {
+        return [this, change] {
+            JobSettings changed = settings;
+            change(changed);
+            ASSERT_TRUE(SaveJobSettings(dir.path(), 1, changed, kZentuVersion));
+        };
+    };
+    const auto folderInstead = [this](const char* file) {
+        return [this, file] {
+            std::filesystem::remove(dir / file);
+            std::filesystem::create_directory(dir / file);
+        };
+    };
+    const Case cases[] = {
+        {"log missing", [this] { std::filesystem::remove(dir / "LOG.hdb"); }, CliStatus::LogUnreadable,
+         "（ファイルまたはフォルダーがありません）"},
+        {"log is a folder", folderInstead("LOG.hdb"), CliStatus::LogUnreadable, "（ファイルではなくフォルダーです）"},
+        {"log is no Hamlog log", [this] { test::WriteBytes(dir / "LOG.hdb", "just text\r\n"); },
+         CliStatus::LogUnreadable, "Hamlog のログではありません"},
+        {"settings file is a folder", folderInstead("ini/zentu_1.ini"), CliStatus::JobNotReady,
+         "zentu_1.ini を読めません（ファイルではなくフォルダーです）"},
+        {"job file is a folder", folderInstead("JOB/JOB_1.txt"), CliStatus::JobNotReady,
+         "JOB_1.txt を読めません（ファイルではなくフォルダーです）"},
+        {"mode table is a folder", folderInstead("mode_tbl.csv"), CliStatus::JobNotReady,
+         "mode_tbl.csv を読めません（ファイルではなくフォルダーです）"},
+        {"mode table missing", [this] { std::filesystem::remove(dir / "mode_tbl.csv"); }, CliStatus::JobNotReady,
+         "mode_tbl.csv　がありません"},
+        {"log path never set", withSettings([](JobSettings& s) { s.set_hdb_dir = ""; }), CliStatus::JobNotReady,
+         "JOB 1 の入力ファイル（Hamlog のログ）が設定されていません。"},
+        {"select_flag 5", withSettings([](JobSettings& s) { s.select_flag = "5"; }), CliStatus::JobNotReady,
+         "select_flag の値「5」は 0 から 4 のどれでもありません"},
+        {"select_flag abc", withSettings([](JobSettings& s) { s.select_flag = "abc"; }), CliStatus::JobNotReady,
+         "select_flag の値「abc」"},
+        {"range never saved", withSettings([](JobSettings& s) { s.select_flag = ""; }), CliStatus::JobNotReady,
+         "JOB 1 の範囲設定が保存されていません。"},
+        {"NUL in the output path",
+         [this] {
+             std::string ini = test::ReadBytes(dir / "ini" / "zentu_1.ini");
+             const std::string key = "set_outcsv_dir=" + (dir / "OUT").string();
+             ini.replace(ini.find(key), key.size(), key + std::string(1, '\0'));
+             test::WriteBytes(dir / "ini" / "zentu_1.ini", ini);
+         },
+         CliStatus::JobNotReady, "改行などの使えない文字があります"},
+    };
+    const std::string iniBefore = test::ReadBytes(dir / "ini" / "zentu_1.ini");
+    const std::string jobBefore = test::ReadBytes(dir / "JOB" / "JOB_1.txt");
+    for (const Case& c : cases) {
+        c.make();
+        EXPECT_EQ(Run(), c.status) << c.name << ": " << err.str();
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << c.name << ": " << err.str();
+        EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV")) << c.name;
+        // Back to the working job.
+        for (const char* file : {"LOG.hdb", "ini/zentu_1.ini", "JOB/JOB_1.txt", "mode_tbl.csv"}) {
+            std::filesystem::remove_all(dir / file);
+        }
+        std::string error;
+        ASSERT_TRUE(hamlog::CreateLog(log, {Qso("JA1AA", "10/01/01"), Qso("JA1BB", "10/01/02")}, &error)) << error;
+        test::WriteBytes(dir / "ini" / "zentu_1.ini", iniBefore);
+        test::WriteBytes(dir / "JOB" / "JOB_1.txt", jobBefore);
+        std::filesystem::copy_file(test::BinDir() / "mode_tbl.csv", dir / "mode_tbl.csv");
+    }
+}
+
+TEST_F(ZentuCliTest, TheCommandLineNamesWhatIsWrongWithIt) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* message;
+    };
+    const std::string missing = (dir / "no-such-folder").string();
+    for (const Case& c :
+         {Case{{"--folder", dir.path().string(), "--job"}, "--job の後に JOB 番号"},
+          Case{{"--job", "1", "--folder"}, "--folder の後に"}, Case{{"--job", "1", "--folder", ""}, "空のフォルダー名"},
+          Case{{"--job", "1", "--folder", missing}, missing.c_str()},
+          Case{{"--job", "1", "--bogus"}, "分からない引数です: --bogus"}}) {
+        std::ostringstream output;
+        std::ostringstream errors;
+        EXPECT_EQ(RunCli(c.arguments, output, errors), CliStatus::Usage) << c.message;
+        EXPECT_LT(errors.str().find(c.message), errors.str().find("使い方")) << errors.str();
+    }
+    std::ostringstream output;
+    std::ostringstream errors;
+    EXPECT_EQ(RunCli({"--help"}, output, errors), CliStatus::Success);
+    EXPECT_NE(output.str().find("終了コード:"), std::string::npos);
+    EXPECT_NE(output.str().find("  8 "), std::string::npos);
+}
+
 /// Runs the real program with its output thrown away; -2 when it has not ended after `seconds`.
 int RunBinaryFor(const std::vector<std::string>& arguments, int seconds) {
     return test::RunProgram(test::ProgramInBinDir("zentu_cli"), arguments, {}, {}, std::chrono::seconds(seconds));
@@ -252,6 +347,18 @@ TEST_F(ZentuCliTest, TheProgramExitsWithTheDocumentedStatuses) {
     EXPECT_EQ(RunBinary({"--bogus"}), 1);
     EXPECT_EQ(RunBinary({"--folder", dir.path().string(), "--job", "2"}), 3);
     EXPECT_EQ(RunBinary({"--folder", dir.path().string(), "--job", "1"}), 0);
+}
+
+TEST_F(ZentuCliTest, AStandardOutputThatCannotBeWrittenIsAnErrorAndNothingRuns) {
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::exists(full)) {
+        GTEST_SKIP() << "a device that refuses every write (/dev/full), which Windows does not have";
+    }
+    const std::filesystem::path program = test::ProgramInBinDir("zentu_cli");
+    EXPECT_EQ(test::RunProgram(program, {"--folder", dir.path().string(), "--job", "1"}, full),
+              static_cast<int>(CliStatus::OutputFailed));
+    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    EXPECT_EQ(test::RunProgram(program, {"--help"}, full), static_cast<int>(CliStatus::OutputFailed));
 }
 
 } // namespace

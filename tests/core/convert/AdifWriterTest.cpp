@@ -73,26 +73,25 @@ TEST(AdifRecord, ConvertsDateAndTimeByZone) {
               std::string::npos);
 }
 
-TEST(AdifRecord, InvalidDateTimeIsWrittenUnshiftedInFixedWidthAndReported) {
-    bool valid = true;
-    std::string out = Written(Record("A", "10/13/01", "25:00J", "", "", "", ""), nullptr, &valid);
-    EXPECT_FALSE(valid);
-    EXPECT_EQ(out, "<CALL:1>A <QSO_DATE:8:d>20101301 <TIME_ON:4>2500 <MODE:0> <BAND:0> <FREQ:0> <RST_SENT:0> "
-                   "<RST_RCVD:0> <EOR>\r\n\r\n");
-
-    // A valid date with a broken time keeps its date.
-    out = Written(Record("A", "10/01/01", "3:0J", "", "", "", ""), nullptr, &valid);
-    EXPECT_FALSE(valid);
-    EXPECT_NE(out.find("<QSO_DATE:8:d>20100101 <TIME_ON:4>3:0  <MODE:"), std::string::npos) << out;
-
-    // Short, empty and non-ASCII texts are padded or cut and never split a character.
-    out = Written(Record("A", "1/1/1", "", "", "", "", ""), nullptr, &valid);
-    EXPECT_FALSE(valid);
-    EXPECT_NE(out.find("<QSO_DATE:8:d>1//1     <TIME_ON:4>     <MODE:"), std::string::npos) << out;
-
-    out = Written(Record("A", test::Sjis("令/01/01"), "12:00J", "", "", "", ""), nullptr, &valid);
-    EXPECT_FALSE(valid);
-    EXPECT_NE(out.find("<QSO_DATE:8:d>?0101    <TIME_ON:4>1200 <MODE:"), std::string::npos) << out;
+TEST(AdifRecord, ARecordWithoutAValidDateTimeIsLeftOutAndReported) {
+    struct Case {
+        const char* date;
+        const char* time;
+    };
+    const std::string sjisYear = test::Sjis("令/01/01");
+    for (const Case& c : {Case{"24/02/30", "12:00J"}, Case{"10/13/01", "12:00U"}, Case{"10/01/01", "25:00J"},
+                          Case{"10/01/01", "12:60U"}, Case{"10/01/01", "3:0J"}, Case{"", ""},
+                          Case{"  /  /  ", "  :  J"}, Case{"ab/cd/ef", "12:00J"}, Case{sjisYear.c_str(), "12:00J"}}) {
+        std::string out = "before";
+        EXPECT_FALSE(write_adif(out, Record("A", c.date, c.time, "", "", "", ""), nullptr)) << c.date << c.time;
+        EXPECT_EQ(out, "before") << c.date << c.time;
+    }
+    // The last day of a leap February is a day.
+    bool valid = false;
+    EXPECT_NE(
+        Written(Record("A", "24/02/29", "23:59U", "", "", "", ""), nullptr, &valid).find("<QSO_DATE:8:d>20240229"),
+        std::string::npos);
+    EXPECT_TRUE(valid);
 }
 
 TEST(AdifRecord, FrequencyIsTrimmedAndATrailingPointDropped) {

@@ -166,6 +166,34 @@ TEST_F(ConversionRunTest, WritesTheAdifFileBesideTheCsvFileWithHeaderAndOneRecor
     EXPECT_EQ(test::ReadBytes(result.adifPath), expected);
 }
 
+TEST_F(ConversionRunTest, RecordsWithoutAValidDateTimeStayInTheCsvFileAndOutOfTheAdifFile) {
+    std::vector<hamlog::LogRecord> records;
+    for (int n = 1; n <= 9; ++n) {
+        records.push_back(Qso("A" + std::to_string(n), "10/01/01", "03:00J"));
+    }
+    for (const int n : {2, 4, 5, 6, 7, 8}) {
+        records[static_cast<std::size_t>(n - 1)].fields[1] = n == 2 ? "24/02/30" : n == 4 ? "  /  /" : "10/01/01";
+        records[static_cast<std::size_t>(n - 1)].fields[2] = n == 5 ? "25:00J" : n == 6 ? "ab:cdU" : "12:00J";
+    }
+    records[6].fields[1] = "10/0x/01";
+    records[7].fields[2] = "";
+    MakeLog(records);
+    settings.adif_out = "1";
+    const RunResult result = Run(0);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(Csv(), ExpectedCsv({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(result.adifLeftOut.count, 6);
+    EXPECT_EQ(result.adifLeftOut.firstNumbers, (std::vector<std::int64_t>{2, 4, 5, 6, 7}));
+    // The valid records are written as they would be alone.
+    std::string expected = AdifHeader("0.25");
+    for (const int n : {1, 3, 9}) {
+        write_adif(expected, records[static_cast<std::size_t>(n - 1)].fields, nullptr);
+    }
+    EXPECT_EQ(Adif(), expected);
+    EXPECT_EQ(LeftOutReport(result), "日付または時刻が正しくないレコード 6 件は ADIF ファイルに入れていません"
+                                     "（CSV ファイルには出力しました。レコード番号 2, 4, 5, 6, 7 ほか）。");
+}
+
 TEST_F(ConversionRunTest, TheAutoRunOptionsSkipTheModeTableAndWriteTheirOwnVersion) {
     MakeLog({Qso("JA1ABC", "10/01/01", "03:00J", "14.070", "PH")});
     settings.adif_out = "1";
@@ -190,6 +218,8 @@ TEST_F(ConversionRunTest, DateRangeModeTakesTheJstExamples) {
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(Csv(), ExpectedCsv({1, 3}));
     EXPECT_EQ(result.invalidDateRecords, 1);
+    EXPECT_EQ(LeftOutReport(result), "日付または時刻が正しくないレコード 1 件は日付の範囲を判定できないため、"
+                                     "出力していません（レコード番号 5）。");
 }
 
 TEST_F(ConversionRunTest, DateRangeWithoutTimeBaseTakesTheWholeEndDate) {

@@ -43,6 +43,7 @@ const PlanCase kCases[] = {
     {"no new additions", "4", "", "", "", "", "10", RangeMode::NewAdditions, 11, 10, true},
     {"range never saved", "", "", "", "", "", "", std::nullopt, 0, 0, false},
     {"unknown flag", "5", "", "", "", "", "", std::nullopt, 0, 0, false},
+    {"letters for a flag", "abc", "", "", "", "", "", std::nullopt, 0, 0, false},
     {"flag with a blank", " 1", "", "", "", "", "", std::nullopt, 0, 0, false},
 };
 
@@ -57,7 +58,13 @@ TEST(JobPlan, DecidesTheRangeOrRefusesForEveryMode) {
         settings.last_end_rec_no = c.lastEnd;
         const JobPlan plan = PlanJobForCount(settings, 10);
         if (!c.mode) {
-            EXPECT_EQ(plan.refusal, PlanRefusal::RangeNotSet) << c.name;
+            // A range never saved and a flag no range mode stands for are told apart.
+            EXPECT_EQ(plan.refusal, *c.select_flag == '\0' ? PlanRefusal::RangeNotSet : PlanRefusal::BadRange)
+                << c.name;
+            EXPECT_NE(plan.reason.find(*c.select_flag == '\0' ? std::string("保存されていません")
+                                                              : "select_flag の値「" + std::string(c.select_flag)),
+                      std::string::npos)
+                << plan.reason;
             EXPECT_FALSE(plan.canRun()) << c.name;
             EXPECT_EQ(plan.summary, "") << c.name;
             continue;
@@ -89,17 +96,44 @@ TEST(JobPlan, CompletesBlankSettingsOnlyWhenAsked) {
     EXPECT_EQ(plan.range.last, 0);
 }
 
-TEST(JobPlan, ALogThatCannotBeCountedIsRefusedWithItsName) {
+TEST(JobPlan, EachReasonALogCannotBeCountedIsToldAndAPathNeverSetIsNotTakenForAMissingLog) {
     RecordLibrary library;
     ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
     test::TempDir dir;
-    JobSettings settings;
-    settings.select_flag = "0";
-    settings.set_hdb_dir = (dir / "MISSING.hdb").string();
-    const JobPlan plan = PlanJob(library, settings);
-    EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable);
-    EXPECT_NE(plan.reason.find("MISSING.hdb"), std::string::npos);
-    EXPECT_FALSE(plan.canRun());
+    std::filesystem::create_directory(dir / "FOLDER.hdb");
+    test::WriteBytes(dir / "TEXT.hdb", "Hamlog? no, just text\r\n");
+    test::WriteBytes(dir / "TEXT.mst", "");
+    struct Case {
+        const char* log;
+        const char* cause;
+        bool missing;
+    };
+    for (const Case& c : {Case{"MISSING.hdb", "（ファイルまたはフォルダーがありません）", true},
+                          Case{"FOLDER.hdb", "（ファイルではなくフォルダーです）", false},
+                          Case{"TEXT.hdb", "Hamlog のログではありません", false}}) {
+        JobSettings settings;
+        settings.select_flag = "0";
+        settings.set_hdb_dir = (dir / c.log).string();
+        settings.set_outcsv_dir = (dir / "OUT.CSV").string();
+        const JobPlan plan = PlanJob(library, settings);
+        EXPECT_EQ(plan.refusal, PlanRefusal::LogUnreadable) << c.log;
+        EXPECT_EQ(plan.reason.rfind("ログファイル " + settings.set_hdb_dir + " を開けません", 0), 0u) << plan.reason;
+        EXPECT_NE(plan.reason.find(c.cause), std::string::npos) << plan.reason;
+        EXPECT_EQ(plan.logMissing, c.missing) << c.log;
+        EXPECT_FALSE(plan.canRun());
+    }
+
+    JobSettings unset;
+    unset.select_flag = "0";
+    unset.set_outcsv_dir = (dir / "OUT.CSV").string();
+    JobPlan plan = PlanJob(library, unset);
+    EXPECT_EQ(plan.refusal, PlanRefusal::BadPaths);
+    EXPECT_EQ(plan.reason, "入力ファイル（Hamlog のログ）が設定されていません。");
+    unset.set_hdb_dir = (dir / "TEXT.hdb").string();
+    unset.set_outcsv_dir = "  ";
+    plan = PlanJob(library, unset);
+    EXPECT_EQ(plan.reason, "出力ファイル（CSV）が設定されていません。");
+    EXPECT_FALSE(plan.counted);
 }
 
 struct BadRangeCase {

@@ -45,11 +45,21 @@ TEST(JobSummary, TextsOfTheFirstFourModes) {
     EXPECT_EQ(numbers.mode, RangeMode::RecordNumbers);
     EXPECT_EQ(numbers.text, kHead + "番号で範囲指定 \uFF1A" + kIs + "5" + kTo + "99");
 
-    const auto last = SummarizeJob(RangeSettings("3"), 10);
+    const auto last = SummarizeJob(RangeSettings("3"), 100);
     EXPECT_EQ(last.mode, RangeMode::LastN);
-    EXPECT_EQ(last.text, kHead + "最終までの指定レコード数 \uFF1A\uFF08 95 \uFF09" + kIs + kIs + "5" + kTo + "99");
+    EXPECT_EQ(last.text, kHead + "最終までの指定レコード数 \uFF1A\uFF08 95 \uFF09" + kIs + kIs + "6" + kTo + "100");
     EXPECT_EQ(last.new_start_rec_no, "");
     EXPECT_FALSE(last.noNewRecords);
+}
+
+TEST(JobSummary, ShowsTheRecordsTheRunTakesWhereTheStoredNumbersDoNotSayIt) {
+    // The newest N: count - N + 1 to count, from record 1 when N is larger than the log.
+    EXPECT_EQ(SummarizeJob(RangeSettings("3"), 10).text,
+              kHead + "最終までの指定レコード数 \uFF1A\uFF08 95 \uFF09" + kIs + kIs + "1" + kTo + "10");
+    // A number range that runs to the newest record ends at the count, not at the stored end.
+    JobSettings toNewest = RangeSettings("2");
+    toNewest.set_anytime_last = "1";
+    EXPECT_EQ(SummarizeJob(toNewest, 250).text, kHead + "番号で範囲指定 \uFF1A" + kIs + "5" + kTo + "250");
 }
 
 TEST(JobSummary, NewAdditionsStartAfterThePreviousRun) {
