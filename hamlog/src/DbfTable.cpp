@@ -21,7 +21,7 @@ std::uint32_t FieldLength(const unsigned char* descriptor) {
 
 } // namespace
 
-FileHandle OpenTableFile(const char* path) {
+FileHandle OpenTableFile(const std::string& path) {
     return OpenRegularFile(path, OpenFor::Reading);
 }
 

@@ -26,8 +26,12 @@ struct TableLayout {
     std::array<std::uint32_t, HAMLOG_FIELD_COUNT> fieldLength{};
 };
 
-/// Opens a table read-only. Returns its handle, or kNoFile when the file cannot be opened or is not a regular file.
-FileHandle OpenTableFile(const char* path);
+/// Opens a table read-only: OpenRegularFile(path, OpenFor::Reading) (SystemCalls.h), never waiting on a named pipe
+/// or a device.
+FileHandle OpenTableFile(const std::string& path);
+
+/// How long the record library waits for a writer's lock before it gives up on a log.
+inline constexpr int kReaderLockWaitMilliseconds = 10000;
 
 /// Reads and checks the header of the open table, and counts the records wholly present.
 /// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, or HAMLOG_ERR_HDB_INVALID.

@@ -96,14 +96,27 @@ void ReleaseArea(void* record) {
     ClearArea(record);
 }
 
-int OpenLog(void* record, const char* path) {
+// Reads the table's header under a shared lock, so a writer that locks the log (hamlog_tool) is never seen half
+// way through an append. Once the count is taken the lock goes: writers only add records after the last one
+// counted, or put a new file in place of the path, so the records counted stay as they are.
+int ReadLayoutLocked(FileHandle file, TableLayout& layout) {
+    if (!LockFile(file, LockKind::Shared, kReaderLockWaitMilliseconds)) {
+        return HAMLOG_ERR_HDB_MISSING;
+    }
+    const int result = ReadTableLayout(file, layout);
+    UnlockFile(file);
+    return result;
+}
+
+int OpenLog(void* record, const char* callerPath) {
+    const std::string path = PathFromCaller(callerPath);
     const FileHandle file = OpenTableFile(path);
     if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     auto state = std::make_unique<ReadState>();
     state->file = file;
-    const int result = ReadTableLayout(file, state->layout);
+    const int result = ReadLayoutLocked(file, state->layout);
     if (result != HAMLOG_OK) {
         return result;
     }
@@ -153,14 +166,20 @@ int HAMLOG_CALL dbf_open(const char* path, void* handle) {
     }
     DbfHandle closed{};
     std::memcpy(handle, &closed, sizeof closed);
-    const FileHandle file = OpenTableFile(path);
+    std::string text;
+    try {
+        text = PathFromCaller(path);
+    } catch (...) {
+        return HAMLOG_ERR_OUT_OF_MEMORY;
+    }
+    const FileHandle file = OpenTableFile(text);
     if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     TableLayout layout;
     int result = HAMLOG_ERR_OUT_OF_MEMORY;
     try {
-        result = ReadTableLayout(file, layout);
+        result = ReadLayoutLocked(file, layout);
     } catch (...) {
     }
     CloseFile(file);

@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kMasterExtension = ".mst";
 
 struct SplitName {
-    std::string folder; // with its trailing '/', or empty for the current folder
+    std::string folder; // with its trailing separator, or empty for the current folder
     std::string stem;
 };
 
@@ -71,7 +71,7 @@ bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const s
 
 bool HasReadableMasterFile(const std::string& hdbPath) {
     return FindMasterFile(hdbPath, [](const std::string& path) {
-        const FileHandle file = OpenRegularFile(path.c_str(), OpenFor::Reading);
+        const FileHandle file = OpenRegularFile(path, OpenFor::Reading);
         CloseFile(file);
         return file != kNoFile;
     });

@@ -7,6 +7,7 @@
 #include "SystemCalls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,21 +105,54 @@ bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::uint64
     return true;
 }
 
-/// A buffered output file that remembers the first failure.
-class OutputFile {
+/// How long a writer waits for another run that holds the log's lock.
+constexpr int kWriterLockWaitMilliseconds = 60000;
+
+RenameCall g_rename = nullptr;
+
+int RenameFile(const std::string& from, const std::string& to) {
+    if (g_rename != nullptr) {
+        return g_rename(from.c_str(), to.c_str());
+    }
+    return detail::RenameOver(from, to) ? 0 : -1;
+}
+
+/// The cause of a failed detail::OpenRegularFile, in Japanese.
+std::string OpenReason() {
+    return errno == EINVAL ? "名前付きパイプや装置など、通常のファイルではありません" : SystemReason();
+}
+
+/// A name beside `target` that no other file has yet, created empty and open for writing (on Linux with mode
+/// 0666 less the umask, as any new file). Returns the file, or nullptr with errno set.
+std::FILE* CreateUniqueBeside(const std::string& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + "." + std::to_string(detail::ProcessId()) + "-" + std::to_string(++counter) + ".tmp";
+        std::FILE* file = detail::CreateNewFile(name);
+        if (file != nullptr || errno != EEXIST) {
+            return file;
+        }
+    }
+    return nullptr;
+}
+
+/// A new file beside its target, buffered, that remembers the first failure and is removed unless kept.
+class TemporaryFile {
 public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() {
-        if (m_file != nullptr) {
-            std::fclose(m_file);
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        close();
+        if (!m_kept && !m_path.empty()) {
+            detail::RemoveFile(m_path);
         }
     }
 
-    bool open(const std::string& path) {
-        m_file = detail::CreateOutputFile(path);
+    bool create(const std::string& target) {
+        m_file = CreateUniqueBeside(target, m_path);
         if (m_file == nullptr) {
+            m_path.clear();
             m_reason = SystemReason();
             return false;
         }
@@ -141,55 +175,177 @@ public:
         return m_reason.empty();
     }
 
+    /// Renames the file over `target`; from then on it is the target's and no longer removed.
+    bool moveTo(const std::string& target) {
+        if (RenameFile(m_path, target) != 0) {
+            m_reason = SystemReason();
+            return false;
+        }
+        m_kept = true;
+        return true;
+    }
+
     const std::string& reason() const { return m_reason; }
 
 private:
     std::FILE* m_file = nullptr;
+    std::string m_path;
     std::string m_reason;
+    bool m_kept = false;
 };
 
-bool WriteMasterFile(const std::filesystem::path& hdb, std::string* error) {
-    std::string master;
-    const std::string log = detail::PathText(hdb);
-    detail::FindMasterFile(log, [&master](const std::string& path) {
-        master = path;
-        return true;
-    });
-    if (master.empty()) {
-        master = detail::DefaultMasterFilePath(log);
+/// The log file a path names, opened and locked for writing. Another run may put a new file in place of the path
+/// while this one waits for the lock; then the lock is taken again on the file the path names now, so the lock
+/// held is always the present log's.
+class LockedLog {
+public:
+    enum class State { Locked, Missing, Failed };
+
+    LockedLog() = default;
+    LockedLog(const LockedLog&) = delete;
+    LockedLog& operator=(const LockedLog&) = delete;
+    ~LockedLog() { release(); }
+
+    /// Opens for `access` and locks. Missing: there is no log at the path (not an error for a run that creates
+    /// one). Failed: `error` tells why.
+    State lock(const std::filesystem::path& hdb, detail::OpenFor access, std::string* error) {
+        const std::string log = detail::PathText(hdb);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_file = detail::OpenRegularFile(log, access);
+            if (m_file == detail::kNoFile) {
+                if (errno == ENOENT) {
+                    return State::Missing;
+                }
+                SetError(error, "ログ " + hdb.string() + " を開けません（" + OpenReason() + "）。");
+                return State::Failed;
+            }
+            if (!detail::LockFile(m_file, detail::LockKind::Exclusive, kWriterLockWaitMilliseconds)) {
+                SetError(error, "ログ " + hdb.string() + " は他のプログラムが書き込み中です（" +
+                                    std::to_string(kWriterLockWaitMilliseconds / 1000) + " 秒待っても終わりません）。");
+                return State::Failed;
+            }
+            if (detail::IsFileAtPath(m_file, log)) {
+                return State::Locked;
+            }
+            release();
+        }
+        SetError(error, "ログ " + hdb.string() + " は他のプログラムが置き換え続けているため、書き込めません。");
+        return State::Failed;
     }
-    OutputFile file;
-    if (!file.open(master) || !file.write(kMasterContent) || !file.close()) {
-        SetError(error, "マスターファイル " + master + " を書けません（" + file.reason() + "）。");
+
+    detail::FileHandle file() const { return m_file; }
+
+    /// Lets go of the lock and the file.
+    void release() {
+        if (m_file != detail::kNoFile) {
+            detail::UnlockFile(m_file);
+            detail::CloseFile(m_file);
+            m_file = detail::kNoFile;
+        }
+    }
+
+private:
+    detail::FileHandle m_file = detail::kNoFile;
+};
+
+/// Whether `path` is missing or a regular file (what may be replaced by a new log or master file).
+bool MayReplace(const std::string& path, const std::string& what, std::string* error) {
+    switch (detail::KindAt(path)) {
+    case detail::EntryKind::Missing:
+    case detail::EntryKind::RegularFile:
+        return true;
+    case detail::EntryKind::Unknown:
+        SetError(error, what + " " + path + " を確かめられません（" + SystemReason() + "）。");
+        return false;
+    case detail::EntryKind::Folder:
+        SetError(error, what + " " + path + " はフォルダーです。置き換えません。");
+        return false;
+    case detail::EntryKind::Other:
+        break;
+    }
+    SetError(error, what + " " + path + " は名前付きパイプや装置など、通常のファイルではありません。置き換えません。");
+    return false;
+}
+
+// Writes a whole log, NAME.hdb and its master file, whole or not at all. Both are written to new files beside
+// their targets first; then, under the log's lock, the table is renamed over NAME.hdb and the master file over
+// its own. When the second rename fails, the old table comes back from a hard link kept for the purpose (or the
+// new table goes, when there was none), so the pair is always either the old or the new one.
+// `writeRecords` adds the records' bytes; it may leave its own message in `error`.
+bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
+              const std::function<bool(TemporaryFile&, std::string*)>& writeRecords, std::string* error) {
+    const std::string log = detail::PathText(hdb);
+    const std::string master = MasterFileOf(hdb);
+    if (!MayReplace(log, "ログ", error) || !MayReplace(master, "マスターファイル", error)) {
+        return false;
+    }
+    TemporaryFile table;
+    const bool written = table.create(log) && table.write(TableHeader(count)) && writeRecords(table, error) &&
+                         table.write(std::string_view(&kEndMark, 1));
+    if (!table.close() || !written) {
+        // A record that could not be encoded has left its own message; a file failure has a reason.
+        if (!table.reason().empty()) {
+            SetError(error, "ログ " + log + " を書けません（" + table.reason() + "）。");
+        }
+        return false;
+    }
+    TemporaryFile masterFile;
+    if (!masterFile.create(master) || !masterFile.write(kMasterContent) || !masterFile.close()) {
+        SetError(error, "マスターファイル " + master + " を書けません（" + masterFile.reason() + "）。");
+        return false;
+    }
+
+    LockedLog lock;
+    const LockedLog::State state = lock.lock(hdb, detail::OpenFor::Reading, error);
+    if (state == LockedLog::State::Failed) {
+        return false;
+    }
+    // A second name for the old table, to bring it back. A file system without hard links gives none.
+    std::string backup;
+    if (state == LockedLog::State::Locked) {
+        for (int attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+            backup = log + "." + std::to_string(detail::ProcessId()) + "-old" + std::to_string(attempt) + ".tmp";
+            if (!detail::MakeHardLink(log, backup)) {
+                backup.clear();
+                if (errno != EEXIST) {
+                    break;
+                }
+            }
+        }
+    }
+    struct BackupRemover {
+        const std::string& path;
+        ~BackupRemover() {
+            if (!path.empty()) {
+                detail::RemoveFile(path);
+            }
+        }
+    } removeBackup{backup};
+    // Windows replaces no file that is open, the lock's own handle included: there the lock goes before the renames.
+    // A writer that takes it meanwhile has the log open, so the renames wait for it (and fail when it keeps the log
+    // open), and the pair stays the old or becomes the new one.
+    if (!detail::CanReplaceOpenFiles()) {
+        lock.release();
+    }
+
+    if (!table.moveTo(log)) {
+        SetError(error, "ログ " + log + " を置き換えられません（" + table.reason() + "）。");
+        return false;
+    }
+    if (!masterFile.moveTo(master)) {
+        const std::string reason = masterFile.reason();
+        bool restored = false;
+        if (!backup.empty()) {
+            restored = RenameFile(backup, log) == 0;
+        } else if (state == LockedLog::State::Missing) {
+            restored = detail::RemoveFile(log);
+        }
+        SetError(error, "マスターファイル " + master + " を書けません（" + reason + "）。" +
+                            (restored ? "ログ " + log + " は元のままです。"
+                                      : "ログ " + log + " は新しい内容に置き換わりました。"));
         return false;
     }
     return true;
-}
-
-// Writes a whole log: the table through a temporary file renamed over NAME.hdb, then the master file.
-// `writeRecords` adds the records' bytes; it may leave its own message in `error`.
-bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
-              const std::function<bool(OutputFile&, std::string*)>& writeRecords, std::string* error) {
-    const std::string log = detail::PathText(hdb);
-    const std::string temporary = log + ".writing";
-    OutputFile file;
-    const bool written = file.open(temporary) && file.write(TableHeader(count)) && writeRecords(file, error) &&
-                         file.write(std::string_view(&kEndMark, 1));
-    const bool closed = file.close();
-    if (!written || !closed) {
-        // A record that could not be encoded has left its own message; a file failure has a reason.
-        if (!file.reason().empty()) {
-            SetError(error, "ログ " + hdb.string() + " を書けません（" + file.reason() + "）。");
-        }
-        detail::RemoveFile(temporary);
-        return false;
-    }
-    if (!detail::RenameOver(temporary, log)) {
-        SetError(error, "ログ " + hdb.string() + " を置き換えられません（" + SystemReason() + "）。");
-        detail::RemoveFile(temporary);
-        return false;
-    }
-    return WriteMasterFile(hdb, error);
 }
 
 bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::string* error) {
@@ -201,6 +357,20 @@ bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::strin
 }
 
 } // namespace
+
+std::string MasterFileOf(const std::filesystem::path& hdb) {
+    std::string master;
+    const std::string log = detail::PathText(hdb);
+    detail::FindMasterFile(log, [&master](const std::string& path) {
+        master = path;
+        return true;
+    });
+    return master.empty() ? detail::DefaultMasterFilePath(log) : master;
+}
+
+void SetRenameCallForTesting(RenameCall call) {
+    g_rename = call;
+}
 
 const std::array<std::size_t, 16>& FieldWidths() {
     return kWidths;
@@ -224,7 +394,7 @@ bool CreateLog(const std::filesystem::path& hdb, const std::vector<LogRecord>& r
     }
     return WriteLog(
         hdb, static_cast<std::uint32_t>(records.size()),
-        [&body](OutputFile& file, std::string*) { return file.write(body); }, error);
+        [&body](TemporaryFile& file, std::string*) { return file.write(body); }, error);
 }
 
 bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
@@ -235,7 +405,7 @@ bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
     const RecordShape shape = OurShape();
     return WriteLog(
         hdb, static_cast<std::uint32_t>(count),
-        [&](OutputFile& file, std::string* recordError) {
+        [&](TemporaryFile& file, std::string* recordError) {
             std::string chunk;
             chunk.reserve(kFlushBytes + shape.recordLength);
             for (std::uint64_t index = 0; index < count; ++index) {
@@ -255,16 +425,17 @@ bool CreateLogFrom(const std::filesystem::path& hdb, std::uint64_t count,
 }
 
 bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord>& records, std::string* error) {
-    const detail::FileHandle file =
-        detail::OpenRegularFile(detail::PathText(hdb).c_str(), detail::OpenFor::ReadingAndWriting);
-    if (file == detail::kNoFile) {
-        SetError(error, "ログ " + hdb.string() + " を開けません（" + SystemReason() + "）。");
+    // The lock keeps two appends (or an append and a create) from working on one log at the same time, and
+    // readers of the record library from seeing the header before the records are in.
+    LockedLog lock;
+    const LockedLog::State state = lock.lock(hdb, detail::OpenFor::ReadingAndWriting, error);
+    if (state != LockedLog::State::Locked) {
+        if (state == LockedLog::State::Missing) {
+            SetError(error, "ログ " + hdb.string() + " を開けません（" + ReasonText(ENOENT) + "）。");
+        }
         return false;
     }
-    struct Closer {
-        detail::FileHandle file;
-        ~Closer() { detail::CloseFile(file); }
-    } closer{file};
+    const detail::FileHandle file = lock.file();
 
     detail::TableLayout layout;
     const int status = detail::ReadTableLayout(file, layout);

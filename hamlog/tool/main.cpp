@@ -25,11 +25,14 @@ namespace {
 constexpr std::string_view kUsage = R"(使い方: hamlog_tool コマンド 引数...
 
   create LOG.hdb INPUT.csv [--encoding utf8|cp932]
-      CSV ファイル（1 行 16 列、引用符付き CSV 可）からログ LOG.hdb と LOG.mst を作ります。
-      既にあれば置き換えます。--encoding を省くと、正しい UTF-8 なら UTF-8、そうでなければ
-      CP932 として読みます。ログには CP932 で記録します。
+      CSV ファイル（1 行 16 列、引用符付き CSV 可、改行は CR LF・LF・CR のどれでも可）から
+      ログ LOG.hdb と LOG.mst を作ります。既にあれば 2 つとも置き換えます（途中で失敗したときは
+      元のまま）。--encoding を省くと、UTF-8 の BOM があるか ASCII だけなら UTF-8、どちらか一方
+      としてだけ正しければその文字コードで読みます。UTF-8 としても CP932 としても正しく、読み方で
+      内容が変わるときは読まずに止まるので、--encoding で指定してください。ログには CP932 で記録します。
   append LOG.hdb INPUT.csv [--encoding utf8|cp932]
-      CSV ファイルの記録をログの末尾に追加し、記録数を更新します。
+      CSV ファイルの記録をログの末尾に追加し、記録数を更新します。ログを書き換える間はロックする
+      ので、同時に実行した追加は順に行われます。
   generate LOG.hdb COUNT [--seed N]
       COUNT 件の合成記録（実在しそうなコールサイン、2009 年からの日付、日本語の項目）でログを作ります。
       同じ COUNT と N からは同じ記録ができます（N の既定値は 1）。
@@ -122,21 +125,6 @@ bool ParseEncoding(const std::optional<std::string>& text, hamlog::CsvEncoding& 
     return true;
 }
 
-std::string OpenFailure(int code, const std::string& log) {
-    switch (code) {
-    case HAMLOG_ERR_HDB_MISSING:
-        return "ログ " + log + " が見つからないか読めません。";
-    case HAMLOG_ERR_HDB_INVALID:
-        return "ログ " + log + " は dBase III の表ではないか、見出しが壊れています。";
-    case HAMLOG_ERR_MST_MISSING:
-        return "ログ " + log + " のマスターファイル（.mst）が見つからないか読めません。";
-    case HAMLOG_ERR_OUT_OF_MEMORY:
-        return "ログ " + log + " を読むためのメモリが足りません。";
-    default:
-        return "ログ " + log + " を開けません（コード " + std::to_string(code) + "）。";
-    }
-}
-
 /// A path given on the command line (UTF-8).
 std::filesystem::path ToolPath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -144,7 +132,49 @@ std::filesystem::path ToolPath(const std::string& utf8) {
 
 /// A path as the record library's calls take it (CP932 on Windows).
 std::string LibraryPath(const std::string& utf8) {
-    return hamlog::detail::PathText(ToolPath(utf8));
+    return hamlog::detail::CallerPath(ToolPath(utf8));
+}
+
+/// What is wrong with a file the record library could not open, in Japanese: it is missing, a folder, not a
+/// regular file, or the cause the system gives when it is opened.
+std::string FileProblem(const std::string& path) {
+    using namespace hamlog::detail;
+    const std::string text = PathText(ToolPath(path));
+    switch (KindAt(text)) {
+    case EntryKind::Missing:
+        return hamlog::ReasonText(ENOENT);
+    case EntryKind::Unknown:
+        return hamlog::SystemReason();
+    case EntryKind::Folder:
+        return "フォルダーです";
+    case EntryKind::Other:
+        return "名前付きパイプや装置など、通常のファイルではありません";
+    case EntryKind::RegularFile:
+        break;
+    }
+    const FileHandle file = OpenRegularFile(text, OpenFor::Reading);
+    if (file == kNoFile) {
+        return hamlog::SystemReason();
+    }
+    CloseFile(file);
+    return "他のプログラムが書き込み中か、読み取りに失敗しました";
+}
+
+std::string OpenFailure(int code, const std::string& log) {
+    switch (code) {
+    case HAMLOG_ERR_HDB_MISSING:
+        return "ログ " + log + " を開けません（" + FileProblem(log) + "）。";
+    case HAMLOG_ERR_HDB_INVALID:
+        return "ログ " + log + " は dBase III の表ではないか、見出しが壊れています。";
+    case HAMLOG_ERR_MST_MISSING: {
+        const std::string master = hamlog::MasterFileOf(ToolPath(log));
+        return "ログ " + log + " のマスターファイル " + master + " を開けません（" + FileProblem(master) + "）。";
+    }
+    case HAMLOG_ERR_OUT_OF_MEMORY:
+        return "ログ " + log + " を読むためのメモリが足りません。";
+    default:
+        return "ログ " + log + " を開けません（コード " + std::to_string(code) + "）。";
+    }
 }
 
 /// The record count through the counting calls, or -1 with `error`.

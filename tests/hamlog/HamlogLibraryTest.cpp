@@ -1,10 +1,12 @@
 #include "HamlogTestFiles.h"
+#include "SystemCalls.h"
 
 #include "hamlog/HamlogApi.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -186,6 +188,22 @@ TEST_F(HamlogLibraryTest, TellsAMissingOrForeignLogApart) {
     EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1));
 }
 
+TEST_F(HamlogLibraryTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1ABC"})};
+    if (!zentu::test::MakeNamedPipe(m_folder / "PIPE.hdb")) {
+        GTEST_SKIP() << "named pipes among files, which Windows does not have";
+    }
+    WriteFile(m_folder / "PIPE.mst", "m");
+    WriteFile(m_folder / "LOG.hdb", table.bytes());
+    ASSERT_TRUE(zentu::test::MakeNamedPipe(m_folder / "LOG.mst"));
+
+    const zentu::test::Watchdog watchdog(20); // an open that waits for a writer on the pipe fails the test
+    EXPECT_EQ(Count(m_folder / "PIPE.hdb"), std::make_pair(HAMLOG_ERR_HDB_MISSING, -1));
+    EXPECT_EQ(Reader(m_folder / "PIPE.hdb").code(), HAMLOG_ERR_HDB_MISSING);
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_MST_MISSING);
+}
+
 TEST_F(HamlogLibraryTest, RefusesDamagedHeaders) {
     const HandTable good = [] {
         HandTable table = CallTable();
@@ -305,6 +323,37 @@ TEST_F(HamlogLibraryTest, LongFieldsNeverOverflowTheTextBuffer) {
     EXPECT_EQ(std::string(text.data()), kanji.substr(0, HAMLOG_TEXT_SIZE - 2));
 }
 
+TEST_F(HamlogLibraryTest, LeavesOutALeadByteCutFromItsCharacterAtTheEndOfAField) {
+    // What another dBase tool leaves when it cuts a value inside a double-byte character, and look-alikes that are
+    // whole: a trail byte may have a lead byte's value.
+    struct Case {
+        std::string stored;
+        std::string delivered;
+    };
+    const std::string tokyo = Sjis("東京");
+    const std::vector<Case> cases{
+        {"JA1ABC" + tokyo.substr(0, 1), "JA1ABC"},                 // the field padded with blanks after the lone byte
+        {tokyo + tokyo.substr(0, 1), tokyo},                       // the field full
+        {Sjis("ｱ") + "\xE0", Sjis("ｱ")},                           // after a one-byte katakana
+        {"\x81", ""},                                              // nothing but the lone byte
+        {Sjis("＝"), Sjis("＝")},                                  // 0x81 0x81: the last byte is a trail byte
+        {Sjis("ア") + " " + tokyo.substr(0, 1), Sjis("ア") + " "}, // the blank before it is text, not padding
+        {"AB" + tokyo.substr(0, 1) + std::string(5, '\0'), "AB"},  // padded with NULs, where the text ends
+        {std::string("AB  \0  x", 8), "AB"},
+    };
+    HandTable table;
+    table.fields = {{"TEXT", 8}};
+    for (const Case& test : cases) {
+        table.records.push_back(table.record({test.stored}));
+    }
+    Reader log(writeLog(table));
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        log.read(static_cast<std::int32_t>(index + 1));
+        EXPECT_EQ(log.field(1), cases[index].delivered) << "record " << index + 1;
+    }
+}
+
 TEST_F(HamlogLibraryTest, ReadsAcrossItsReadWindowInAnyOrder) {
     HandTable table;
     table.fields = {{"NUMBER", 8}, {"FILL", 250}};
@@ -379,6 +428,35 @@ TEST_F(HamlogLibraryTest, ReadsTheTableAsItWasWhenOpened) {
     EXPECT_EQ(log.field(1), "");
     EXPECT_EQ(log.read(1), 0);
     EXPECT_EQ(log.field(1), "JA1AAA");
+}
+
+TEST_F(HamlogLibraryTest, WaitsForAWriterHoldingTheLogsLockBeforeCounting) {
+    HandTable table = CallTable();
+    table.records = {table.record({"JA1AAA"})};
+    const auto hdb = writeLog(table);
+    // The lock of the log's documented protocol (hamlog/HamlogApi.h), as another writer takes it.
+    namespace system = hamlog::detail;
+    const system::FileHandle writer =
+        system::OpenRegularFile(system::PathText(hdb), system::OpenFor::ReadingAndWriting);
+    ASSERT_NE(writer, system::kNoFile);
+    ASSERT_TRUE(system::LockFile(writer, system::LockKind::Exclusive, 0));
+    // The writer adds a record and updates the count, then lets go; the readers started meanwhile see both.
+    std::thread append([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        table.records.push_back(table.record({"JA1BBB"}));
+        const std::string bytes = table.bytes();
+        EXPECT_TRUE(system::WriteAt(writer, bytes.data(), bytes.size(), 0));
+        system::UnlockFile(writer);
+        system::CloseFile(writer);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_OK, 2));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    append.join();
+    Reader log(hdb);
+    ASSERT_EQ(log.code(), HAMLOG_OK);
+    log.read(2);
+    EXPECT_EQ(log.field(1), "JA1BBB");
 }
 
 TEST_F(HamlogLibraryTest, CloseIsSafeAfterAFailedOpenAndWhenRepeated) {

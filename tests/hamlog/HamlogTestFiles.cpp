@@ -1,5 +1,7 @@
 #include "HamlogTestFiles.h"
 
+#include <chrono>
+
 namespace hamlog::test {
 
 namespace {
@@ -57,6 +59,41 @@ std::string HandTable::bytes() const {
         bytes += '\x1A';
     }
     return bytes;
+}
+
+} // namespace hamlog::test
+
+namespace hamlog::test {
+
+ToolProcess::ToolProcess(const std::vector<std::string>& arguments, const std::filesystem::path& output) {
+    std::filesystem::path errors = output;
+    errors += ".err";
+    m_started = m_child.start(HAMLOG_TOOL_PATH, arguments, output, errors);
+}
+
+ToolProcess::~ToolProcess() {
+    wait();
+}
+
+int ToolProcess::wait(int seconds) {
+    if (m_started) {
+        m_started = false;
+        const int status = m_child.wait(std::chrono::seconds(seconds));
+        m_status = status < 0 ? -1 : status;
+    }
+    return m_status;
+}
+
+int RunToolFor(const std::vector<std::string>& arguments, const std::filesystem::path& output, int seconds) {
+    return ToolProcess(arguments, output).wait(seconds);
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i > 0 ? "," : "") + std::string("\"") + fields[i] + "\"";
+    }
+    return line + "\r\n";
 }
 
 } // namespace hamlog::test

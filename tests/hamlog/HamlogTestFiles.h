@@ -2,6 +2,7 @@
 
 #include "platform/ProgramPaths.h"
 
+#include "TestPlatform.h"
 #include "TestSupport.h"
 
 #include <cstdint>
@@ -44,5 +45,34 @@ struct HandTable {
     std::string record(std::vector<std::string> texts, char flag = ' ') const;
     std::string bytes() const;
 };
+
+} // namespace hamlog::test
+
+namespace hamlog::test {
+
+/// A run of the built hamlog_tool started in the background, its standard output and error going to files.
+class ToolProcess {
+public:
+    /// Starts the tool with `arguments`; its output goes to `output` and `output` + ".err".
+    ToolProcess(const std::vector<std::string>& arguments, const std::filesystem::path& output);
+    ToolProcess(const ToolProcess&) = delete;
+    ToolProcess& operator=(const ToolProcess&) = delete;
+    /// Waits for the end (when wait() was not called).
+    ~ToolProcess();
+    /// Waits for the end, at most `seconds`, then kills the tool. Returns its exit status, or -1 when it was killed
+    /// or did not start.
+    int wait(int seconds = 60);
+
+private:
+    zentu::test::ChildProgram m_child;
+    bool m_started = false;
+    int m_status = -1;
+};
+
+/// Runs the tool to its end (at most `seconds`) and returns its exit status (-1 when killed).
+int RunToolFor(const std::vector<std::string>& arguments, const std::filesystem::path& output, int seconds = 60);
+
+/// One CSV line of quoted fields, ended by CR LF.
+std::string CsvLine(const std::vector<std::string>& fields);
 
 } // namespace hamlog::test

@@ -1,4 +1,5 @@
 #include "HamlogTestFiles.h"
+#include "SystemCalls.h"
 #include "TestPlatform.h"
 
 #include "CsvInput.h"
@@ -9,14 +10,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
 using hamlog::LogRecord;
+using hamlog::test::CsvLine;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
 using hamlog::test::Sjis;
@@ -177,6 +182,89 @@ TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
     EXPECT_EQ(ReadFile(hdb), "not a table");
 }
 
+/// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A rename that fails on its g_failingRename-th call (counted from 1), as a full or failing disk would.
+int g_renameCalls = 0;
+int g_failingRename = 0;
+int FailingRename(const char* from, const char* to) {
+    if (++g_renameCalls == g_failingRename) {
+        errno = EIO;
+        return -1;
+    }
+    return hamlog::detail::RenameOver(from, to) ? 0 : -1;
+}
+
+TEST_F(LogWriterTest, ReplacesTheLogAndItsMasterFileWholeOrNotAtAll) {
+    struct Case {
+        const char* what;
+        bool oldLog;
+        int failingRename;
+    };
+    for (const Case& test :
+         {Case{"the table cannot be put in place", true, 1}, Case{"the master file cannot be put in place", true, 2},
+          Case{"no log before, the master file cannot be put in place", false, 2}}) {
+        TempFolder folder;
+        const auto hdb = folder / "LOG.hdb";
+        std::string error;
+        if (test.oldLog) {
+            ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+            WriteFile(folder / "LOG.mst", "old master");
+        }
+        const std::vector<std::string> before = FolderNames(folder.path());
+        const std::string oldBytes = ReadFile(hdb);
+
+        g_renameCalls = 0;
+        g_failingRename = test.failingRename;
+        hamlog::SetRenameCallForTesting(FailingRename);
+        const bool created = hamlog::CreateLog(hdb, {SampleRecords()[1]}, &error);
+        hamlog::SetRenameCallForTesting(nullptr);
+
+        EXPECT_FALSE(created) << test.what;
+        EXPECT_NE(error.find("（装置の読み書きに失敗しました）"), std::string::npos) << error;
+        EXPECT_EQ(FolderNames(folder.path()), before) << test.what; // no new file and no temporary file left
+        EXPECT_EQ(ReadFile(hdb), oldBytes) << test.what;
+        if (test.oldLog) {
+            EXPECT_EQ(ReadFile(folder / "LOG.mst"), "old master") << test.what;
+        }
+    }
+}
+
+TEST_F(LogWriterTest, RefusesToReplaceAFolderOrNamedPipeAndChangesNothing) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+    const std::string oldBytes = ReadFile(hdb);
+    std::filesystem::remove(m_folder / "LOG.mst");
+    std::filesystem::create_directory(m_folder / "LOG.mst");
+    EXPECT_FALSE(hamlog::CreateLog(hdb, {SampleRecords()[1]}, &error));
+    EXPECT_NE(error.find("マスターファイル " + (m_folder / "LOG.mst").string() + " はフォルダーです"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(ReadFile(hdb), oldBytes);
+
+    const auto pipeLog = m_folder / "PIPE.hdb";
+    if (!zentu::test::MakeNamedPipe(pipeLog)) {
+        GTEST_SKIP() << "the rest needs named pipes among files, which Windows does not have";
+    }
+    {
+        const zentu::test::Watchdog watchdog(20); // a run that waits on the pipe fails the test
+        EXPECT_FALSE(hamlog::CreateLog(pipeLog, SampleRecords(), &error));
+        EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
+        EXPECT_FALSE(hamlog::AppendRecords(pipeLog, SampleRecords(), &error));
+        EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
+    }
+    EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"LOG.hdb", "LOG.mst", "PIPE.hdb"}));
+}
+
 /// The moment of a record in minutes since 2000-01-01 00:00 UTC, from its "yy/mm/dd" and "hh:mmJ" or "hh:mmU".
 long long UtcMinute(const LogRecord& record) {
     using namespace std::chrono;
@@ -235,7 +323,7 @@ TEST_F(LogWriterTest, SyntheticLogHoldsTheSyntheticRecords) {
     ASSERT_EQ(records.size(), 500u);
     for (const std::uint64_t index : {0u, 1u, 250u, 499u}) {
         LogRecord expected = hamlog::SyntheticRecord(index, 3);
-        EXPECT_EQ(records[index].fields, expected.fields) << index;
+        EXPECT_EQ(records[static_cast<std::size_t>(index)].fields, expected.fields) << index;
     }
 }
 
@@ -251,16 +339,39 @@ TEST(CsvInputTest, SplitsQuotedFields) {
     EXPECT_FALSE(hamlog::ParseCsv("\"a\"b\n", rows, &error));
 }
 
-std::string CsvLine(const std::vector<std::string>& fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i > 0 ? "," : "") + std::string("\"") + fields[i] + "\"";
+TEST(CsvInputTest, EndsLinesAtCrLfLfOrCrAlone) {
+    for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
+        const std::string end(lineEnd);
+        std::vector<hamlog::CsvRow> rows;
+        std::string error;
+        const std::string text = "JA1ABC,\"a" + end + "b\"" + end + end + "\"W1AW\",x" + end;
+        ASSERT_TRUE(hamlog::ParseCsv(text, rows, &error)) << error;
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"JA1ABC", "a" + end + "b"}));
+        EXPECT_EQ(rows[1].line, 4u);
+        EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"W1AW", "x"}));
     }
-    return line + "\r\n";
+}
+
+TEST(CsvInputTest, RefusesANulInAFieldWithItsLineAndColumn) {
+    struct Case {
+        std::string text;
+        const char* where;
+    };
+    for (const Case& test : {Case{std::string("a,b\r\nc,d\0e\r\n", 13), "2 行目 2 列目"},
+                             Case{std::string("a,b\r\nc,\"x\r\nd\0\"\r\n", 17), "3 行目 2 列目"}}) {
+        std::vector<hamlog::CsvRow> rows;
+        std::string error;
+        EXPECT_FALSE(hamlog::ParseCsv(test.text, rows, &error));
+        EXPECT_NE(error.find(test.where), std::string::npos) << error;
+    }
 }
 
 const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",
                                         "PM95",   "J*",       "山田",   "東京都", "",   "",      "",    ""};
+
+const std::vector<std::string> kAsciiRow{"JA1ABC", "10/05/01", "12:34J", "59",    "59", "7.050", "SSB", "100110",
+                                         "PM95",   "J*",       "Taro",   "Tokyo", "",   "",      "",    ""};
 
 TEST(CsvInputTest, ReadsUtf8AndCp932AndDetectsWhichItIs) {
     TempFolder folder;
@@ -279,18 +390,44 @@ TEST(CsvInputTest, ReadsUtf8AndCp932AndDetectsWhichItIs) {
     EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Utf8, records, &error));
 }
 
+TEST(CsvInputTest, AsksForTheEncodingWhenBothReadingsAreValidAndDiffer) {
+    // "ﾂｰ" in CP932 is 0xC2 0xB0, which is also "°" in UTF-8.
+    std::vector<std::string> row = kAsciiRow;
+    row[11] = "\xC2\xB0";
+    const std::string bytes = CsvLine(kAsciiRow) + CsvLine(row);
+    std::vector<LogRecord> records;
+    std::string error;
+    EXPECT_FALSE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Detect, "in.csv", records, &error));
+    EXPECT_NE(error.find("in.csv"), std::string::npos) << error;
+    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
+    EXPECT_NE(error.find("--encoding"), std::string::npos) << error;
+
+    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Cp932, "in.csv", records, &error)) << error;
+    EXPECT_EQ(records[1].fields[11], "\xC2\xB0");
+    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Utf8, "in.csv", records, &error)) << error;
+    EXPECT_EQ(records[1].fields[11], Sjis("°"));
+    // Plain ASCII reads the same either way and needs no choice.
+    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(kAsciiRow), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
+        << error;
+    // So does a file that is valid in one reading only.
+    row[10] = "\x82\xA0"; // "あ" in CP932, not UTF-8
+    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(row), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
+        << error;
+    EXPECT_EQ(records[0].fields[11], "\xC2\xB0");
+}
+
 TEST(CsvInputTest, RefusesWrongColumnCountsAndTextsWithoutCp932Form) {
     TempFolder folder;
     std::vector<LogRecord> records;
     std::string error;
     WriteFile(folder / "short.csv", CsvLine(kUtf8Row) + "JA1ABC,10/05/01\r\n");
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "short.csv", hamlog::CsvEncoding::Detect, records, &error));
+    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "short.csv", hamlog::CsvEncoding::Utf8, records, &error));
     EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
 
     std::vector<std::string> row = kUtf8Row;
     row[12] = "\xF0\x9F\x93\xBB"; // an emoji: no CP932 form
     WriteFile(folder / "emoji.csv", CsvLine(row));
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "emoji.csv", hamlog::CsvEncoding::Detect, records, &error));
+    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "emoji.csv", hamlog::CsvEncoding::Utf8, records, &error));
     EXPECT_NE(error.find("13 列目"), std::string::npos) << error;
 }
 
@@ -318,7 +455,8 @@ TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
     WriteFile(folder / "in.csv", csv);
     const std::string log = (folder / "LOG.hdb").string();
 
-    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string(), folder), 0) << ReadFile(folder / "err.txt");
+    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0)
+        << ReadFile(folder / "err.txt");
     EXPECT_EQ(CountRecords(log), 2);
     ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
     std::string expected = csv;
@@ -327,7 +465,10 @@ TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
     }
     EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
 
-    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 0);
+    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0);
+    // Without --encoding the same file is refused: it reads as CP932 too, as other text.
+    EXPECT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("--encoding"), std::string::npos);
     ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
     EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
 }

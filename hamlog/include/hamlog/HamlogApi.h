@@ -29,8 +29,10 @@
  *                 (' ', or '*' for a deleted record) and the fields, each padded with blanks to its
  *                 length; the file may end with the byte 0x1A.
  * Field k of the table is record field k (1 to 16); further fields are ignored, and a table with fewer
- * fields reads the missing ones as empty. A field's text is its stored bytes with trailing blanks
- * removed (leading blanks stay), exactly as stored. Records are numbered 1 to N in file order; a deleted
+ * fields reads the missing ones as empty. A field's text is its stored bytes up to the first NUL byte, if any
+ * (some tools pad with NULs), with trailing blanks removed (leading blanks stay), exactly as stored, except
+ * that a CP932 lead byte left alone at its end (a value another tool cut inside a double-byte character) is
+ * left out, so every text ends with a whole character. Records are numbered 1 to N in file order; a deleted
  * record keeps its number and reads as stored.
  *
  * A table is refused (HAMLOG_ERR_HDB_INVALID) when its first byte is not a dBase III version, the file is
@@ -38,6 +40,32 @@
  * terminator, the descriptors are not ended by 0x0D within the header, a field has length 0, or the record
  * length is not 1 plus the field lengths. A record count larger than the file holds is not an error:
  * N is the number of records wholly present (never more than the count in the header).
+ *
+ * Locking
+ * -------
+ * Programs that change a log hold an advisory lock on NAME.hdb while they do: flock(2) with LOCK_EX on the
+ * .hdb file. An append holds it while it writes the records and then the new count into the header. A run that
+ * makes a new log writes the new table and master file beside their targets and holds the lock on the old
+ * NAME.hdb while it renames them into place (a writer that waited for a lock on a file that has since been
+ * replaced takes the lock again on the file the path now names). hamlog_tool does both; another program that
+ * changes a log in place should take the same lock.
+ * dbf_open and HamlogOpen hold a shared lock (LOCK_SH) on NAME.hdb while they read its header and take the
+ * record count, waiting up to 10 seconds for a writer to finish; when the writer still holds the lock then, they
+ * return HAMLOG_ERR_HDB_MISSING. The count taken this way never includes records half written. Reading the
+ * records later needs no lock: writers only add records after the last one counted, or put a new file in place
+ * of the path while the open log keeps the old one.
+ * On Windows the lock is LockFileEx on the one byte at offset 0x7FFFFFFF00000000 of NAME.hdb (shared or
+ * exclusive as above): Windows enforces a lock on the bytes it covers, and this byte lies beyond the end of any
+ * log, so, as with flock, the lock keeps no one from reading or writing the log. Windows also replaces no file
+ * that some program has open: a run that makes a new log lets go of its lock before the renames and waits a few
+ * seconds for other programs to close the old NAME.hdb (a writer that took the lock meanwhile has it open, so
+ * the pair stays the old one or becomes the new one); a log kept open (by a program reading it) is not replaced.
+ *
+ * Files that are not plain files
+ * ------------------------------
+ * NAME.hdb and the master file must be regular files (symbolic links to regular files are followed). A folder,
+ * a named pipe, a device or a socket in their place is refused at once, never waited on: HAMLOG_ERR_HDB_MISSING
+ * for the .hdb, HAMLOG_ERR_MST_MISSING for the master file.
  *
  * The calls
  * ---------
@@ -82,10 +110,10 @@ extern "C" {
 /* HamlogOpen and dbf_open results. */
 #define HAMLOG_OK 0
 #define HAMLOG_ERR_ARGUMENT 1      /* a null record area or handle area was passed */
-#define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing or cannot be read */
+#define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing, not a regular file, locked or cannot be read */
 #define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is not a dBase III table, or its header is damaged */
 #define HAMLOG_ERR_OUT_OF_MEMORY 8 /* the library could not allocate its reading state */
-#define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing or cannot be read */
+#define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing, not a regular file or cannot be read */
 
 /* libHamlog50 */
 
@@ -116,7 +144,8 @@ HAMLOG_API void HAMLOG_CALL HamlogClose(void* record, int reserved);
 
 /* Copies the text of field `field` (1 to 16) of the loaded record into `text`, NUL-terminated, never
  * more than HAMLOG_TEXT_SIZE bytes including the NUL; a longer text is cut before the first CP932
- * character that does not fit whole. A field outside 1 to 16 or beyond the table's fields, the empty
+ * character that does not fit whole, and a lead byte without its second byte at the end is left out. A field
+ * outside 1 to 16 or beyond the table's fields, the empty
  * record, or an area that is not open gives "". */
 HAMLOG_API void HAMLOG_CALL ThwString(char* text, void* record, int16_t field);
 

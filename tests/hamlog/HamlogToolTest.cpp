@@ -1,0 +1,159 @@
+// hamlog_tool run as a user would: several runs on one log at the same time.
+
+#include "HamlogTestFiles.h"
+
+#include "LogWriter.h"
+#include "SyntheticLog.h"
+
+#include "hamlog/HamlogApi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+using hamlog::test::CsvLine;
+using hamlog::test::LibraryPath;
+using hamlog::test::ReadFile;
+using hamlog::test::TempFolder;
+using hamlog::test::ToolProcess;
+using hamlog::test::WriteFile;
+
+namespace {
+
+int CountRecords(const std::filesystem::path& hdb) {
+    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
+    dbf_open(LibraryPath(hdb).c_str(), handle.data());
+    const int count = dbf_rcount(handle.data());
+    dbf_close(handle.data());
+    return count;
+}
+
+/// The call signs (field 1) of every record, read through the library.
+std::vector<std::string> CallSigns(const std::filesystem::path& hdb) {
+    std::vector<std::string> calls;
+    alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area{};
+    const int count = CountRecords(hdb);
+    EXPECT_EQ(HamlogOpen(0, area.data(), LibraryPath(hdb).c_str(), 0), HAMLOG_OK);
+    for (int number = 1; number <= count; ++number) {
+        THW_read(area.data(), number, 2);
+        char text[HAMLOG_TEXT_SIZE];
+        ThwString(text, area.data(), 1);
+        calls.emplace_back(text);
+    }
+    HamlogClose(area.data(), 0);
+    return calls;
+}
+
+/// `count` records whose call signs are `prefix` and their number (1 to count).
+std::string NumberedCsv(const std::string& prefix, int count) {
+    std::string csv;
+    for (int number = 1; number <= count; ++number) {
+        csv += CsvLine({prefix + std::to_string(number), "24/05/01", "12:34J", "59", "59", "7.050", "SSB", "", "", "",
+                        "", "", "", "", "", ""});
+    }
+    return csv;
+}
+
+/// Whether calls[from, from + count) are the call signs of NumberedCsv(prefix, count).
+bool HoldsBlock(const std::vector<std::string>& calls, std::size_t from, const std::string& prefix, int count) {
+    for (int number = 1; number <= count; ++number) {
+        const std::size_t at = from + static_cast<std::size_t>(number - 1);
+        if (at >= calls.size() || calls[at] != prefix + std::to_string(number)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(HamlogToolConcurrencyTest, TwoAppendsAtTheSameTimeKeepEveryRecord) {
+    TempFolder folder;
+    const auto log = folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(log, 1000, 1, &error)) << error;
+    WriteFile(folder / "a.csv", NumberedCsv("A", 2000));
+    WriteFile(folder / "b.csv", NumberedCsv("B", 2000));
+
+    for (int round = 0; round < 3; ++round) {
+        ToolProcess first({"append", log.string(), (folder / "a.csv").string()}, folder / "a.out");
+        ToolProcess second({"append", log.string(), (folder / "b.csv").string()}, folder / "b.out");
+        ASSERT_EQ(first.wait(), 0) << ReadFile(folder / "a.out.err");
+        ASSERT_EQ(second.wait(), 0) << ReadFile(folder / "b.out.err");
+    }
+    // Every run's records arrive whole, as one block in their own order; the runs may come in either order.
+    const std::vector<std::string> calls = CallSigns(log);
+    ASSERT_EQ(calls.size(), 1000u + 6 * 2000u);
+    int blocksOfA = 0;
+    for (std::size_t from = 1000; from < calls.size(); from += 2000) {
+        blocksOfA += HoldsBlock(calls, from, "A", 2000) ? 1 : 0;
+        EXPECT_TRUE(HoldsBlock(calls, from, "A", 2000) || HoldsBlock(calls, from, "B", 2000)) << "block at " << from;
+    }
+    EXPECT_EQ(blocksOfA, 3);
+    EXPECT_EQ(ReadFile(log).back(), '\x1A');
+}
+
+TEST(HamlogToolConcurrencyTest, TwoCreatesAtTheSameTimeLeaveOneWholeLog) {
+    TempFolder folder;
+    const auto log = folder / "LOG.hdb";
+    WriteFile(folder / "a.csv", NumberedCsv("A", 20000));
+    WriteFile(folder / "b.csv", NumberedCsv("B", 20000));
+    for (int round = 0; round < 3; ++round) {
+        ToolProcess first({"create", log.string(), (folder / "a.csv").string()}, folder / "a.out");
+        ToolProcess second({"create", log.string(), (folder / "b.csv").string()}, folder / "b.out");
+        ASSERT_EQ(first.wait(), 0) << ReadFile(folder / "a.out.err");
+        ASSERT_EQ(second.wait(), 0) << ReadFile(folder / "b.out.err");
+
+        // The log is one run's, header and records alike, and no temporary file is left.
+        const std::vector<std::string> calls = CallSigns(log);
+        EXPECT_TRUE((calls.size() == 20000 && HoldsBlock(calls, 0, "A", 20000)) ||
+                    (calls.size() == 20000 && HoldsBlock(calls, 0, "B", 20000)))
+            << "round " << round << ": " << calls.size() << " records";
+        EXPECT_EQ(std::filesystem::file_size(log), 545u + calls.size() * 232u + 1u);
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"LOG.hdb", "LOG.mst", "a.csv", "a.out", "a.out.err", "b.csv",
+                                                   "b.out", "b.out.err"}));
+    }
+}
+
+TEST(HamlogToolTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting) {
+    TempFolder folder;
+    WriteFile(folder / "in.csv", NumberedCsv("A", 3));
+    if (!zentu::test::MakeNamedPipe(folder / "PIPE.hdb")) {
+        GTEST_SKIP() << "named pipes among files, which Windows does not have";
+    }
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(folder / "LOG.hdb", 5, 1, &error)) << error;
+    std::filesystem::remove(folder / "LOG.mst");
+    ASSERT_TRUE(zentu::test::MakeNamedPipe(folder / "LOG.mst"));
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string pipeLog = (folder / "PIPE.hdb").string();
+    const std::string log = (folder / "LOG.hdb").string();
+    const std::string csv = (folder / "in.csv").string();
+    const std::string notRegular = "名前付きパイプや装置など、通常のファイルではありません";
+    for (const Case& test : {
+             Case{{"count", pipeLog}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"print", pipeLog}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"append", pipeLog, csv}, "ログ " + pipeLog + " を開けません（" + notRegular},
+             Case{{"create", pipeLog, csv}, "ログ " + pipeLog + " は" + notRegular},
+             Case{{"print", log}, "マスターファイル " + (folder / "LOG.mst").string() + " を開けません（" + notRegular},
+             Case{{"generate", log, "3"}, "マスターファイル " + (folder / "LOG.mst").string() + " は" + notRegular},
+         }) {
+        EXPECT_EQ(hamlog::test::RunToolFor(test.arguments, folder / "out.txt", 20), 1) << test.arguments[0];
+        EXPECT_NE(ReadFile(folder / "out.txt.err").find(test.message), std::string::npos)
+            << ReadFile(folder / "out.txt.err");
+    }
+    EXPECT_EQ(CountRecords(log), 5);
+}
+
+} // namespace
