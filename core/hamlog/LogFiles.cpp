@@ -87,9 +87,12 @@ std::string LogOpenFailureText(const std::filesystem::path& log, int code) {
     }
     case RecordLibrary::kLogMissing:
         return name + " を開けません（" + CauseAt(log) + "）。";
+    case RecordLibrary::kLogNotDbase:
+        return name + " を開けません（" + std::string(CausePhrase(FailureCause::NotHamlogLog)) + "）。";
+    case RecordLibrary::kLogWrongVersion:
+        return name + " を開けません（dBase III 形式ではない版の dBase ファイルです）。";
     case RecordLibrary::kLogInvalid:
-        return name + " を開けません（" + std::string(CausePhrase(FailureCause::NotHamlogLog)) + "、または" +
-               std::string(CausePhrase(FailureCause::LogDamaged)) + "）。";
+        return name + " を開けません（" + std::string(CausePhrase(FailureCause::LogDamaged)) + "）。";
     default:
         return name + " を開けません（" + std::string(CausePhrase(FailureCause::Other)) + "、記録ライブラリのコード " +
                std::to_string(code) + "）。";

@@ -24,6 +24,8 @@ using HamlogCloseFn = void(HAMLOG_CALL*)(void*, int);
 
 static_assert(RecordLibrary::kLogMissing == HAMLOG_ERR_HDB_MISSING);
 static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);
+static_assert(RecordLibrary::kLogNotDbase == HAMLOG_ERR_HDB_NOT_DBASE);
+static_assert(RecordLibrary::kLogWrongVersion == HAMLOG_ERR_HDB_VERSION);
 static_assert(RecordLibrary::kMasterMissing == HAMLOG_ERR_MST_MISSING);
 
 } // namespace

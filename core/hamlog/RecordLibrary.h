@@ -62,9 +62,11 @@ public:
     static constexpr int kMinimumVersion = 20480;
 
     /// Results of open() that callers explain to the user.
-    static constexpr int kLogMissing = 2;     ///< the log file is missing or cannot be read
-    static constexpr int kLogInvalid = 3;     ///< the log file is not a log or is damaged
-    static constexpr int kMasterMissing = 42; ///< the companion .mst file cannot be opened
+    static constexpr int kLogMissing = 2;      ///< the log file is missing or cannot be read
+    static constexpr int kLogInvalid = 3;      ///< the log file is a dBase III table with a damaged header
+    static constexpr int kLogNotDbase = 4;     ///< the log file is not a dBase table at all
+    static constexpr int kLogWrongVersion = 5; ///< the log file is a dBase table of another version
+    static constexpr int kMasterMissing = 42;  ///< the companion .mst file cannot be opened
 
 private:
     struct Impl;

@@ -140,21 +140,27 @@ bool AtomicFile::open(const std::filesystem::path& target, std::string_view role
     if (const auto problem = ReplaceProblem(m_replaced)) {
         return fail("を書き込めません", std::string(CausePhrase(*problem)));
     }
-    // The temporary file lies beside the target, so the rename stays within one file system.
+    // The temporary file lies beside the target, so the rename stays within one file system. A request to end the
+    // program is held back until the new file is registered for removal, so it cannot fall between the two.
     int reason = 0;
-    for (int attempt = 0; attempt < 20 && m_file == nullptr; ++attempt) {
-        m_temporary = HelperNameFor(m_replaced, kTemporarySuffix);
-        m_file = CreateNewCFile(m_temporary);
-        reason = m_file == nullptr ? LastSystemError() : 0;
-        if (m_file == nullptr && reason != EEXIST) {
-            break;
+    {
+        const EndRequestsHeld held;
+        for (int attempt = 0; attempt < 20 && m_file == nullptr; ++attempt) {
+            m_temporary = HelperNameFor(m_replaced, kTemporarySuffix);
+            m_file = CreateNewCFile(m_temporary);
+            reason = m_file == nullptr ? LastSystemError() : 0;
+            if (m_file == nullptr && reason != EEXIST) {
+                break;
+            }
+        }
+        if (m_file != nullptr) {
+            m_slot = RegisterTemporaryFile(m_temporary);
         }
     }
     if (m_file == nullptr) {
         m_temporary.clear();
         return fail("を書き込めません", SystemReason(reason));
     }
-    m_slot = RegisterTemporaryFile(m_temporary);
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 20);
     TakeOverAttributes(m_file, m_replaced);
     return true;

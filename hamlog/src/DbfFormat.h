@@ -21,6 +21,29 @@ inline constexpr std::size_t kCodePageAt = 29;     ///< the language driver mark
 
 inline constexpr unsigned char kVersionDbase3 = 0x03;
 inline constexpr unsigned char kVersionDbase3Memo = 0x83;
+
+/// Whether a first byte names some version of the dBase family (FoxBASE, dBase III to V, FoxPro, Visual FoxPro):
+/// a file that starts with another byte is no dBase table at all.
+inline bool IsDbaseVersionByte(unsigned char first) {
+    switch (first) {
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0x83:
+    case 0x8B:
+    case 0x8E:
+    case 0xCB:
+    case 0xF5:
+    case 0xFB:
+        return true;
+    default:
+        return false;
+    }
+}
 inline constexpr unsigned char kCodePageCp932 = 0x13; ///< language driver mark for Shift_JIS
 
 // A field descriptor: the name (NUL-padded) first, then these.

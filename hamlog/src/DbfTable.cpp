@@ -37,9 +37,11 @@ int ReadTableLayout(FileHandle file, TableLayout& layout) {
     if (fixedRead < 0) {
         return HAMLOG_ERR_HDB_MISSING;
     }
-    if (fixedRead < static_cast<long long>(sizeof fixed) ||
-        (fixed[0] != kVersionDbase3 && fixed[0] != kVersionDbase3Memo)) {
-        return HAMLOG_ERR_HDB_INVALID;
+    if (fixedRead < static_cast<long long>(sizeof fixed) || !IsDbaseVersionByte(fixed[0])) {
+        return HAMLOG_ERR_HDB_NOT_DBASE;
+    }
+    if (fixed[0] != kVersionDbase3 && fixed[0] != kVersionDbase3Memo) {
+        return HAMLOG_ERR_HDB_VERSION;
     }
     const std::uint32_t storedCount = Uint32At(fixed + kRecordCountAt);
     const std::uint32_t headerLength = Uint16At(fixed + kHeaderLengthAt);

@@ -34,7 +34,8 @@ FileHandle OpenTableFile(const std::string& path);
 inline constexpr int kReaderLockWaitMilliseconds = 10000;
 
 /// Reads and checks the header of the open table, and counts the records wholly present.
-/// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, or HAMLOG_ERR_HDB_INVALID.
+/// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION
+/// or HAMLOG_ERR_HDB_INVALID.
 int ReadTableLayout(FileHandle file, TableLayout& layout);
 
 } // namespace hamlog::detail

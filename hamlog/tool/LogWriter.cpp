@@ -358,6 +358,17 @@ bool CountFits(std::uint64_t count, const std::filesystem::path& hdb, std::strin
 
 } // namespace
 
+std::string TableProblem(int code) {
+    switch (code) {
+    case HAMLOG_ERR_HDB_NOT_DBASE:
+        return "dBase の表ではありません";
+    case HAMLOG_ERR_HDB_VERSION:
+        return "dBase III ではない版の dBase の表です";
+    default:
+        return "dBase III の表ですが、見出しが壊れています";
+    }
+}
+
 std::string MasterFileOf(const std::filesystem::path& hdb) {
     std::string master;
     const std::string log = detail::PathText(hdb);
@@ -440,9 +451,9 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
     detail::TableLayout layout;
     const int status = detail::ReadTableLayout(file, layout);
     if (status != HAMLOG_OK) {
-        SetError(error, status == HAMLOG_ERR_HDB_INVALID
-                            ? "ログ " + hdb.string() + " は dBase III の表ではないか、見出しが壊れています。"
-                            : "ログ " + hdb.string() + " を読めません（" + SystemReason() + "）。");
+        SetError(error, status == HAMLOG_ERR_HDB_MISSING
+                            ? "ログ " + hdb.string() + " を読めません（" + SystemReason() + "）。"
+                            : "ログ " + hdb.string() + " は " + TableProblem(status) + "。");
         return false;
     }
     RecordShape shape;

@@ -18,6 +18,10 @@ struct LogRecord {
     std::array<std::string, 16> fields;
 };
 
+/// What is wrong with a file the record library refused as a table (HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION,
+/// HAMLOG_ERR_HDB_INVALID), in Japanese, to follow "ログ X は ".
+std::string TableProblem(int code);
+
 /// The width in bytes of each of the sixteen fields of the tables this writer makes.
 const std::array<std::size_t, 16>& FieldWidths();
 

@@ -164,8 +164,10 @@ std::string OpenFailure(int code, const std::string& log) {
     switch (code) {
     case HAMLOG_ERR_HDB_MISSING:
         return "ログ " + log + " を開けません（" + FileProblem(log) + "）。";
+    case HAMLOG_ERR_HDB_NOT_DBASE:
+    case HAMLOG_ERR_HDB_VERSION:
     case HAMLOG_ERR_HDB_INVALID:
-        return "ログ " + log + " は dBase III の表ではないか、見出しが壊れています。";
+        return "ログ " + log + " は " + hamlog::TableProblem(code) + "。";
     case HAMLOG_ERR_MST_MISSING: {
         const std::string master = hamlog::MasterFileOf(ToolPath(log));
         return "ログ " + log + " のマスターファイル " + master + " を開けません（" + FileProblem(master) + "）。";

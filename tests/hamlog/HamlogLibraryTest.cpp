@@ -184,8 +184,8 @@ TEST_F(HamlogLibraryTest, TellsAMissingOrForeignLogApart) {
     std::filesystem::remove(m_folder / "LOG.hdb");
 
     WriteFile(m_folder / "LOG.hdb", "CALLS,DATE,TIME,HIS,MY,FREQ,MODE,CODE,GL,QSL,NAME,QTH\r\nJA1ABC,10/05/01\r\n");
-    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_INVALID);
-    EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1));
+    EXPECT_EQ(Reader(m_folder / "LOG.hdb").code(), HAMLOG_ERR_HDB_NOT_DBASE);
+    EXPECT_EQ(Count(m_folder / "LOG.hdb"), std::make_pair(HAMLOG_ERR_HDB_NOT_DBASE, -1));
 }
 
 TEST_F(HamlogLibraryTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting) {
@@ -217,14 +217,19 @@ TEST_F(HamlogLibraryTest, RefusesDamagedHeaders) {
     struct Case {
         const char* what;
         std::string bytes;
+        int code = HAMLOG_ERR_HDB_INVALID;
     };
     std::vector<Case> cases;
-    cases.push_back({"empty file", ""});
-    cases.push_back({"short header", good.bytes().substr(0, 20)});
+    cases.push_back({"empty file", "", HAMLOG_ERR_HDB_NOT_DBASE});
+    cases.push_back({"short header", good.bytes().substr(0, 20), HAMLOG_ERR_HDB_NOT_DBASE});
     cases.push_back({"header cut inside the descriptors", good.bytes().substr(0, 70)});
     HandTable damaged = good;
     damaged.version = 0x30;
-    cases.push_back({"not dBase III", damaged.bytes()});
+    cases.push_back({"Visual FoxPro", damaged.bytes(), HAMLOG_ERR_HDB_VERSION});
+    damaged.version = 0x8B;
+    cases.push_back({"dBase IV with memo", damaged.bytes(), HAMLOG_ERR_HDB_VERSION});
+    damaged.version = 0x7F;
+    cases.push_back({"no dBase version", damaged.bytes(), HAMLOG_ERR_HDB_NOT_DBASE});
     damaged = good;
     damaged.headerLength = 32 + 32 + 1;
     cases.push_back({"header length smaller than the descriptors", damaged.bytes()});
@@ -250,9 +255,9 @@ TEST_F(HamlogLibraryTest, RefusesDamagedHeaders) {
         const auto hdb = m_folder / "BAD.hdb";
         WriteFile(hdb, test.bytes);
         WriteFile(m_folder / "BAD.mst", "m");
-        EXPECT_EQ(Count(hdb), std::make_pair(HAMLOG_ERR_HDB_INVALID, -1)) << test.what;
+        EXPECT_EQ(Count(hdb), std::make_pair(test.code, -1)) << test.what;
         Reader log(hdb);
-        EXPECT_EQ(log.code(), HAMLOG_ERR_HDB_INVALID) << test.what;
+        EXPECT_EQ(log.code(), test.code) << test.what;
         EXPECT_EQ(log.read(1), -1) << test.what;
         EXPECT_EQ(log.field(1), "") << test.what;
     }

@@ -177,7 +177,7 @@ TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
     WriteFile(hdb, "not a table");
     std::string error;
     EXPECT_FALSE(hamlog::AppendRecords(hdb, SampleRecords(), &error));
-    EXPECT_NE(error.find("dBase III"), std::string::npos) << error;
+    EXPECT_NE(error.find("dBase の表ではありません"), std::string::npos) << error;
     EXPECT_FALSE(hamlog::AppendRecords(m_folder / "NONE.hdb", SampleRecords(), &error));
     EXPECT_EQ(ReadFile(hdb), "not a table");
 }

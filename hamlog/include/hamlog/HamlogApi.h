@@ -35,11 +35,13 @@
  * left out, so every text ends with a whole character. Records are numbered 1 to N in file order; a deleted
  * record keeps its number and reads as stored.
  *
- * A table is refused (HAMLOG_ERR_HDB_INVALID) when its first byte is not a dBase III version, the file is
- * shorter than the header or the header length, the header length leaves no room for a descriptor and the
- * terminator, the descriptors are not ended by 0x0D within the header, a field has length 0, or the record
- * length is not 1 plus the field lengths. A record count larger than the file holds is not an error:
- * N is the number of records wholly present (never more than the count in the header).
+ * A file whose first byte is no dBase version at all, or that is shorter than a table's fixed header, is not a
+ * dBase table (HAMLOG_ERR_HDB_NOT_DBASE). A dBase table of another version than dBase III (dBase IV, FoxPro,
+ * Visual FoxPro and their like) is refused as such (HAMLOG_ERR_HDB_VERSION). A dBase III table is refused as
+ * damaged (HAMLOG_ERR_HDB_INVALID) when the file is shorter than the header length, the header length leaves no room
+ * for a descriptor and the terminator, the descriptors are not ended by 0x0D within the header, a field has length 0,
+ * or the record length is not 1 plus the field lengths. A record count larger than the file holds is not an error: N is
+ * the number of records wholly present (never more than the count in the header).
  *
  * Locking
  * -------
@@ -111,7 +113,9 @@ extern "C" {
 #define HAMLOG_OK 0
 #define HAMLOG_ERR_ARGUMENT 1      /* a null record area or handle area was passed */
 #define HAMLOG_ERR_HDB_MISSING 2   /* the .hdb file is missing, not a regular file, locked or cannot be read */
-#define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is not a dBase III table, or its header is damaged */
+#define HAMLOG_ERR_HDB_INVALID 3   /* the .hdb file is a dBase III table whose header is damaged */
+#define HAMLOG_ERR_HDB_NOT_DBASE 4 /* the .hdb file is not a dBase table at all */
+#define HAMLOG_ERR_HDB_VERSION 5   /* the .hdb file is a dBase table of another version than dBase III */
 #define HAMLOG_ERR_OUT_OF_MEMORY 8 /* the library could not allocate its reading state */
 #define HAMLOG_ERR_MST_MISSING 42  /* the companion .mst file is missing, not a regular file or cannot be read */
 
@@ -130,7 +134,8 @@ HAMLOG_API int HAMLOG_CALL dbf_rcount(void* handle);
 HAMLOG_API void HAMLOG_CALL dbf_close(void* handle);
 /* Opens a log for reading into the record area (`reserved` and `mode` are ignored; callers pass 0).
  * Checks the .hdb first, then the master file. Returns HAMLOG_OK (the empty record is loaded),
- * HAMLOG_ERR_HDB_MISSING, HAMLOG_ERR_HDB_INVALID, HAMLOG_ERR_MST_MISSING or HAMLOG_ERR_OUT_OF_MEMORY.
+ * HAMLOG_ERR_HDB_MISSING, HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION, HAMLOG_ERR_HDB_INVALID,
+ * HAMLOG_ERR_MST_MISSING or HAMLOG_ERR_OUT_OF_MEMORY.
  * An area that still holds an open log is closed first. After a failure the area is not open. */
 HAMLOG_API int HAMLOG_CALL HamlogOpen(int reserved, void* record, const char* path, int mode);
 /* Loads record `number` (1 to N, N as at HamlogOpen); `mode` is ignored (callers pass 2). Returns 0 when

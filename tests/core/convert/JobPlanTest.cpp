@@ -103,6 +103,10 @@ TEST(JobPlan, EachReasonALogCannotBeCountedIsToldAndAPathNeverSetIsNotTakenForAM
     std::filesystem::create_directory(dir / "FOLDER.hdb");
     test::WriteBytes(dir / "TEXT.hdb", "Hamlog? no, just text\r\n");
     test::WriteBytes(dir / "TEXT.mst", "");
+    test::WriteBytes(dir / "FOXPRO.hdb", "\x30" + std::string(63, '\0'));
+    test::WriteBytes(dir / "FOXPRO.mst", "");
+    test::WriteBytes(dir / "DAMAGED.hdb", "\x03" + std::string(63, '\0'));
+    test::WriteBytes(dir / "DAMAGED.mst", "");
     struct Case {
         const char* log;
         const char* cause;
@@ -110,7 +114,9 @@ TEST(JobPlan, EachReasonALogCannotBeCountedIsToldAndAPathNeverSetIsNotTakenForAM
     };
     for (const Case& c : {Case{"MISSING.hdb", "（ファイルまたはフォルダーがありません）", true},
                           Case{"FOLDER.hdb", "（ファイルではなくフォルダーです）", false},
-                          Case{"TEXT.hdb", "Hamlog のログではありません", false}}) {
+                          Case{"TEXT.hdb", "（Hamlog のログではありません）", false},
+                          Case{"FOXPRO.hdb", "（dBase III 形式ではない版の dBase ファイルです）", false},
+                          Case{"DAMAGED.hdb", "（ログが壊れています）", false}}) {
         JobSettings settings;
         settings.select_flag = "0";
         settings.set_hdb_dir = (dir / c.log).string();
