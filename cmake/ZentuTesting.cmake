@@ -1,3 +1,26 @@
+# GoogleTest: the installed package for a native build; for a cross build, its sources as Debian ships them in
+# libgtest-dev, built with the cross compiler.
+set(ZENTU_GTEST_SOURCE_DIR /usr/src/googletest/googletest CACHE PATH "GoogleTest sources for a cross build")
+macro(zentu_find_googletest)
+    if(CMAKE_CROSSCOMPILING)
+        set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+        set(gtest_disable_pthreads ON CACHE BOOL "" FORCE) # GoogleTest uses Windows' own threads there
+        add_subdirectory(${ZENTU_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL) # GTest::gtest ...
+    else()
+        find_package(GTest REQUIRED)
+    endif()
+endmacro()
+
+# A path of the build folder as the tests see it: as it is, or under Wine through the drive Z: that shows the
+# whole Linux file system.
+function(zentu_test_path variable path)
+    if(WIN32 AND CMAKE_CROSSCOMPILING)
+        set(${variable} "Z:${path}" PARENT_SCOPE)
+    else()
+        set(${variable} "${path}" PARENT_SCOPE)
+    endif()
+endfunction()
+
 # Registers a GoogleTest executable with CTest.
 #   zentu_add_gtest(NAME name SOURCES ... LIBS ... [LABEL label])
 function(zentu_add_gtest)

@@ -1,79 +1,14 @@
 #include "codec/Cp932.h"
 
-#include <cerrno>
+#include "codec/Cp932Backend.h"
+
 #include <cstdint>
-#include <iconv.h>
 
 namespace zentu::codec {
 
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
-
-/// One iconv descriptor, opened on first use and kept for the life of the thread: the conversion engine
-/// converts every record, and opening a descriptor costs far more than one conversion.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter() {
-        if (valid()) {
-            iconv_close(m_cd);
-        }
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    /// Converts `input`. Stops at the first input that cannot be converted (an invalid or incomplete
-    /// sequence, or a character the target lacks) and reports its offset.
-    Converted convert(std::string_view input) {
-        Converted result;
-        if (!valid()) {
-            result.ok = false;
-            return result;
-        }
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
-        // CP932 to UTF-8 grows a byte to at most three; UTF-8 to CP932 never grows. Start with room for
-        // the common case and grow when iconv asks for more.
-        std::string out(input.size() * 2 + 16, '\0');
-        char* in = const_cast<char*>(input.data()); // iconv's interface is not const-correct; it only reads
-        std::size_t inLeft = input.size();
-        std::size_t used = 0;
-        while (inLeft > 0) {
-            char* outPtr = out.data() + used;
-            std::size_t outLeft = out.size() - used;
-            const std::size_t rc = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
-            used = out.size() - outLeft;
-            if (rc != static_cast<std::size_t>(-1)) {
-                break;
-            }
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            // EILSEQ (not convertible) or EINVAL (incomplete sequence at the end): report where.
-            result.ok = false;
-            result.failedAt = input.size() - inLeft;
-            break;
-        }
-        out.resize(used);
-        result.text = std::move(out);
-        return result;
-    }
-
-private:
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t m_cd;
-};
-
-Converter& toCp932() {
-    thread_local Converter converter("CP932", "UTF-8");
-    return converter;
-}
-
-Converter& toUtf8() {
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter;
-}
 
 /// The length of the UTF-8 character starting with `lead`, or 1 for a byte that cannot start one,
 /// so that a lossy conversion always moves on.
@@ -154,14 +89,14 @@ Converted Utf8ToCp932(std::string_view utf8) {
     if (IsAscii(utf8)) {
         return Converted{std::string(utf8), true, 0};
     }
-    return toCp932().convert(utf8);
+    return detail::ConvertToCp932(utf8);
 }
 
 Converted Cp932ToUtf8(std::string_view cp932) {
     if (IsAscii(cp932)) {
         return Converted{std::string(cp932), true, 0};
     }
-    return toUtf8().convert(cp932);
+    return detail::ConvertToUtf8(cp932);
 }
 
 std::string Cp932ToUtf8Lossy(std::string_view cp932) {

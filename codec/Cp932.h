@@ -1,7 +1,8 @@
 #pragma once
 
-// The one conversion between UTF-8 and CP932 (Shift_JIS as Windows uses it), over iconv. It depends on nothing
-// else of this project, so the core and the log tool both build on it.
+// The one conversion between UTF-8 and CP932 (Shift_JIS as Windows uses it): over iconv on Linux, over Windows' code
+// page 932 on Windows, with the same results on both (Cp932Backend.h). It depends on nothing else of this project,
+// so the core and the log tool both build on it.
 
 #include <cstddef>
 #include <string>

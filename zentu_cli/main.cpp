@@ -1,8 +1,10 @@
 #include "CliRunner.h"
 
+#include "platform/Console.h"
+
 #include <iostream>
 
 int main(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    return static_cast<int>(zentu::RunCli(arguments, std::cout, std::cerr));
+    zentu::UseUtf8Console();
+    return static_cast<int>(zentu::RunCli(zentu::CommandLineArguments(argc, argv), std::cout, std::cerr));
 }

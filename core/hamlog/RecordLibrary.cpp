@@ -12,15 +12,16 @@ namespace zentu {
 
 namespace {
 
-using GetThdllVersionFn = int (*)();
-using DbfOpenFn = int (*)(const char*, void*);
-using DbfRcountFn = int (*)(void*);
-using DbfCloseFn = void (*)(void*);
-using HamlogOpenFn = int (*)(int, void*, const char*, int);
-using ThwReadFn = int (*)(void*, std::int32_t, int);
-using ThwStringFn = void (*)(char*, void*, std::int16_t);
-using HamlogCloseFn = void (*)(void*, int);
-using HamlogConcurrentAreasFn = int (*)();
+// The calls as the libraries export them: standard calls on Windows (HAMLOG_CALL), the platform's own elsewhere.
+using GetThdllVersionFn = int(HAMLOG_CALL*)();
+using DbfOpenFn = int(HAMLOG_CALL*)(const char*, void*);
+using DbfRcountFn = int(HAMLOG_CALL*)(void*);
+using DbfCloseFn = void(HAMLOG_CALL*)(void*);
+using HamlogOpenFn = int(HAMLOG_CALL*)(int, void*, const char*, int);
+using ThwReadFn = int(HAMLOG_CALL*)(void*, std::int32_t, int);
+using ThwStringFn = void(HAMLOG_CALL*)(char*, void*, std::int16_t);
+using HamlogCloseFn = void(HAMLOG_CALL*)(void*, int);
+using HamlogConcurrentAreasFn = int(HAMLOG_CALL*)();
 
 static_assert(RecordLibrary::kLogMissing == HAMLOG_ERR_HDB_MISSING);
 static_assert(RecordLibrary::kLogInvalid == HAMLOG_ERR_HDB_INVALID);

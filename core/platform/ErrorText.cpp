@@ -8,17 +8,26 @@ namespace zentu {
 namespace {
 
 constexpr std::array kErrnoCauses = {
-    ErrnoCause{ENOENT, FailureCause::FileMissing},       ErrnoCause{ENOTDIR, FailureCause::FileMissing},
-    ErrnoCause{EACCES, FailureCause::AccessDenied},      ErrnoCause{EPERM, FailureCause::AccessDenied},
+    ErrnoCause{ENOENT, FailureCause::FileMissing},
+    ErrnoCause{ENOTDIR, FailureCause::FileMissing},
+    ErrnoCause{EACCES, FailureCause::AccessDenied},
+    ErrnoCause{EPERM, FailureCause::AccessDenied},
     ErrnoCause{ENOSPC, FailureCause::DiskFull},
 #ifdef EDQUOT
     ErrnoCause{EDQUOT, FailureCause::DiskFull},
 #endif
-    ErrnoCause{EROFS, FailureCause::ReadOnlyFileSystem}, ErrnoCause{EISDIR, FailureCause::IsFolder},
-    ErrnoCause{ENAMETOOLONG, FailureCause::NameTooLong}, ErrnoCause{EBUSY, FailureCause::FileInUse},
-    ErrnoCause{ETXTBSY, FailureCause::FileInUse},        ErrnoCause{EAGAIN, FailureCause::FileInUse},
+    ErrnoCause{EROFS, FailureCause::ReadOnlyFileSystem},
+    ErrnoCause{EISDIR, FailureCause::IsFolder},
+    ErrnoCause{ENAMETOOLONG, FailureCause::NameTooLong},
+    ErrnoCause{EBUSY, FailureCause::FileInUse},
+    ErrnoCause{ETXTBSY, FailureCause::FileInUse},
+    ErrnoCause{EAGAIN, FailureCause::FileInUse},
 #if defined(EWOULDBLOCK) && EWOULDBLOCK != EAGAIN
     ErrnoCause{EWOULDBLOCK, FailureCause::FileInUse},
+#endif
+#ifdef _WIN32
+    // Windows' "the file name is not valid" (WindowsErrors.h); Linux reports no bad name this way.
+    ErrnoCause{EINVAL, FailureCause::InvalidName},
 #endif
 };
 
@@ -46,6 +55,8 @@ std::string_view CausePhrase(FailureCause cause) {
         return "ファイルではなくフォルダーです";
     case FailureCause::NameTooLong:
         return "パスまたはファイル名が長すぎます";
+    case FailureCause::InvalidName:
+        return "ファイル名に使えない文字があるか、名前が長すぎます";
     case FailureCause::FileInUse:
         return "ほかのプログラムが使用中です";
     case FailureCause::NotRegularFile:

@@ -19,6 +19,7 @@ enum class FailureCause {
     ReadOnlyFile,       ///< the file itself is marked read-only
     IsFolder,           ///< a folder stands where a file is wanted
     NameTooLong,        ///< the path or a name in it is too long for the system
+    InvalidName,        ///< a name holds characters that Windows allows in no file name ("?", "<" ...)
     FileInUse,          ///< another program holds the file
     NotRegularFile,     ///< a named pipe, device or socket stands where a file is wanted
     NotHamlogLog,       ///< the file is not a Hamlog log

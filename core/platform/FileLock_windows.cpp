@@ -1,6 +1,6 @@
 #include "platform/FileLock.h"
 
-#include "platform/NativeFile.h"
+#include "platform/WindowsErrors.h"
 
 #include <thread>
 #include <windows.h>
@@ -30,7 +30,7 @@ FileLock::Outcome FileLock::lock(const std::filesystem::path& file, std::chrono:
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        error = LastSystemError();
+        error = ErrnoOfWindowsError(::GetLastError());
         return Outcome::Error;
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -41,7 +41,7 @@ FileLock::Outcome FileLock::lock(const std::filesystem::path& file, std::chrono:
         }
         const DWORD code = ::GetLastError();
         if (code != ERROR_LOCK_VIOLATION && code != ERROR_IO_PENDING) {
-            error = LastSystemError();
+            error = ErrnoOfWindowsError(code);
             ::CloseHandle(handle);
             return Outcome::Error;
         }

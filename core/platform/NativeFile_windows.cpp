@@ -1,40 +1,50 @@
 #include "platform/NativeFile.h"
 
+#include "platform/WindowsErrors.h"
+
+#include <aclapi.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 namespace zentu {
 
-namespace {
-
-/// The errno value that stands for the same cause as a Windows error code.
-int ErrnoOfWindowsError(DWORD code) {
+int ErrnoOfWindowsError(unsigned long code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY: // a drive without a disk
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
+    case ERROR_DEV_NOT_EXIST:
         return ENOENT;
+    case ERROR_DIRECTORY: // a file where a folder of the path should be
+        return ENOTDIR;
+    case ERROR_INVALID_NAME: // a name no file can have ("?", "<" ...), or one too long for a name
+    case ERROR_BAD_PATHNAME:
+        return EINVAL;
     case ERROR_ACCESS_DENIED:
+    case ERROR_NETWORK_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_CANT_ACCESS_FILE:
         return EACCES;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
+    case 1295: // ERROR_DISK_QUOTA_EXCEEDED, which mingw's headers lack
         return ENOSPC;
     case ERROR_WRITE_PROTECT:
         return EROFS;
-    case ERROR_DIRECTORY:
-        return EISDIR;
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BUFFER_OVERFLOW:
         return ENAMETOOLONG;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
+    case ERROR_DRIVE_LOCKED:
+    case ERROR_LOCK_FAILED:
+    case ERROR_BUSY:
         return EBUSY;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
@@ -45,6 +55,8 @@ int ErrnoOfWindowsError(DWORD code) {
         return EIO;
     }
 }
+
+namespace {
 
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(L".") : file.parent_path();
@@ -58,17 +70,25 @@ int LastSystemError() {
 }
 
 std::FILE* CreateNewCFile(const std::filesystem::path& path) {
-    const int fd =
-        ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    // Others may delete the file while it is open: the handler that removes temporary files when the program is
+    // asked to end (TemporaryFiles.h) runs while the file is still being written. The handle is not inherited.
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
     if (fd < 0) {
+        ::CloseHandle(handle);
+        ::DeleteFileW(path.c_str());
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     std::FILE* file = ::_fdopen(fd, "wb");
     if (file == nullptr) {
-        const int reason = errno;
         ::_close(fd);
-        ::_wremove(path.c_str());
-        errno = reason;
+        ::DeleteFileW(path.c_str());
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
     return file;
 }
@@ -81,8 +101,41 @@ void StartWriteBack(std::FILE* /*file*/, std::uint64_t /*from*/, std::uint64_t /
     // Windows writes a file's cached bytes back by itself; FlushFileBuffers would wait, so nothing is asked here.
 }
 
-void TakeOverAttributes(std::FILE* /*file*/, const std::filesystem::path& /*model*/) {
-    // A new file takes the access rules of its folder, as the file it replaces did.
+void TakeOverAttributes(std::FILE* file, const std::filesystem::path& model) {
+    // What the user set on the file that is replaced stays: its hidden, system, archive and not-indexed marks,
+    // and its access rules (those given to the file itself; the ones it takes from its folder, the new file takes
+    // too). Its owner becomes this user, as on Linux when the owner cannot be kept. Failures leave the new file
+    // as it was made: it can be written and replaced all the same.
+    const DWORD attributes = ::GetFileAttributesW(model.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
+    }
+    HANDLE written = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+    HANDLE handle = ::ReOpenFile(written, FILE_WRITE_ATTRIBUTES | WRITE_DAC | READ_CONTROL,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(model.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+        const SECURITY_INFORMATION which =
+            DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        ::SetSecurityInfo(handle, SE_FILE_OBJECT, which, nullptr, nullptr, dacl, nullptr);
+        ::LocalFree(descriptor);
+    }
+    ::CloseHandle(handle);
 }
 
 PathKind KindOfPath(const std::filesystem::path& path) {

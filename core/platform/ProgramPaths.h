@@ -12,8 +12,9 @@ std::filesystem::path ExecutableFolder();
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
-/// A path as the bytes that the 8-bit calls of a library take: the file name bytes here, text in the ANSI code
-/// page on Windows.
+/// A path as the bytes that the 8-bit calls of a library take: the file name bytes on Linux; on Windows the path
+/// in CP932 (the ANSI code page of the Japanese Windows that Hamlog runs on), or the empty text when the path has
+/// a character CP932 lacks.
 std::string NativePathBytes(const std::filesystem::path& path);
 
 /// Whether two resolved paths, spelled as given, name one file: compared as they are here, without regard to
@@ -26,8 +27,8 @@ std::string ExecutableSuffix();
 /// The user's home folder.
 std::filesystem::path HomeFolder();
 
-/// A folder as the program writes it in texts: the path followed by the native separator
-/// (the program folder always ends in one).
+/// A folder as the program writes it in texts: the path with native separators ("/" on Linux, "\" on Windows),
+/// followed by one (the program folder always ends in one).
 std::string FolderWithSeparator(const std::filesystem::path& folder);
 
 /// The fixed default files of the Windows program: in the folder Hamlog below the user's home folder here, in

@@ -1,5 +1,7 @@
 #include "platform/ProgramPaths.h"
 
+#include "codec/Cp932.h"
+
 #include <cstdlib>
 #include <system_error>
 #include <windows.h>
@@ -34,18 +36,11 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
 }
 
 std::string NativePathBytes(const std::filesystem::path& path) {
-    const std::wstring& wide = path.native();
-    if (wide.empty()) {
-        return {};
-    }
-    const int length =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) {
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length, nullptr,
-                              nullptr);
-    }
-    return bytes;
+    // The record library's ANSI calls take CP932, the code page of the Japanese Windows that Hamlog runs on,
+    // whatever the code page of the system running this program. A path with a character CP932 lacks cannot be
+    // handed over: the empty text names no file.
+    const codec::Converted cp932 = codec::Utf8ToCp932(Utf8FromPath(path));
+    return cp932.ok ? cp932.text : std::string();
 }
 
 bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -64,8 +59,8 @@ std::filesystem::path HomeFolder() {
 }
 
 std::string FolderWithSeparator(const std::filesystem::path& folder) {
-    std::string text = Utf8FromPath(folder);
-    if (text.empty() || (text.back() != '\\' && text.back() != '/')) {
+    std::string text = Utf8FromPath(std::filesystem::path(folder).make_preferred());
+    if (text.empty() || text.back() != '\\') {
         text += '\\';
     }
     return text;

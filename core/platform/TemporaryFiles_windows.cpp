@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <windows.h>
@@ -10,10 +11,12 @@ namespace zentu {
 
 namespace {
 
-// A fixed table of wide C strings. The console control handler runs on a thread of its own; it removes the
-// Ready files and lets the system end the program.
+// A fixed table of wide C strings, so that the console control handler finds the files without allocating. The
+// handler runs on a thread of its own; it removes the Ready files and lets the system end the program. Temporary
+// files are opened with FILE_SHARE_DELETE (CreateNewCFile), so they can be removed while they are being written:
+// they go when the program's handle closes.
 constexpr std::size_t kSlots = 32;
-constexpr std::size_t kPathChars = 32768;
+constexpr std::size_t kPathChars = 4096;
 enum SlotState : int { Free = 0, Filling = 1, Ready = 2 };
 
 struct Slot {
@@ -21,20 +24,27 @@ struct Slot {
     wchar_t path[kPathChars] = {};
 };
 
-std::array<Slot, kSlots>* g_slots = nullptr;
+std::array<Slot, kSlots> g_slots;
 std::once_flag g_installed;
-std::atomic<int> g_holding{0};
+
+// Files being put in place (EndRequestsHeld) finish first, so a group is never left half replaced. Once the
+// program is ending, no new group starts: its thread waits until the system ends the program.
+std::mutex g_holdMutex;
+std::condition_variable g_holdChanged;
+int g_holding = 0;
+bool g_ending = false;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT &&
         event != CTRL_SHUTDOWN_EVENT) {
         return FALSE;
     }
-    // Files being put in place finish first (a few renames), so the pair is never left half replaced.
-    for (int waited = 0; g_holding.load() > 0 && waited < 5000; waited += 10) {
-        ::Sleep(10);
+    {
+        std::unique_lock lock(g_holdMutex);
+        g_ending = true;
+        g_holdChanged.wait(lock, [] { return g_holding == 0; });
     }
-    for (Slot& slot : *g_slots) {
+    for (Slot& slot : g_slots) {
         if (slot.state.load() == Ready) {
             ::DeleteFileW(slot.path);
         }
@@ -43,7 +53,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }
 
 void Install() {
-    g_slots = new std::array<Slot, kSlots>(); // lives as long as the program, for the handler thread
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
@@ -56,7 +65,7 @@ int RegisterTemporaryFile(const std::filesystem::path& file) {
         return -1;
     }
     for (std::size_t i = 0; i < kSlots; ++i) {
-        Slot& slot = (*g_slots)[i];
+        Slot& slot = g_slots[i];
         int expected = Free;
         if (slot.state.compare_exchange_strong(expected, Filling)) {
             std::memcpy(slot.path, native.c_str(), (native.size() + 1) * sizeof(wchar_t));
@@ -68,17 +77,23 @@ int RegisterTemporaryFile(const std::filesystem::path& file) {
 }
 
 void UnregisterTemporaryFile(int slot) {
-    if (slot >= 0 && static_cast<std::size_t>(slot) < kSlots && g_slots != nullptr) {
-        (*g_slots)[static_cast<std::size_t>(slot)].state.store(Free);
+    if (slot >= 0 && static_cast<std::size_t>(slot) < kSlots) {
+        g_slots[static_cast<std::size_t>(slot)].state.store(Free);
     }
 }
 
 EndRequestsHeld::EndRequestsHeld() : m_saved{} {
-    g_holding.fetch_add(1);
+    std::unique_lock lock(g_holdMutex);
+    g_holdChanged.wait(lock, [] { return !g_ending; }); // never returns once the program is ending
+    ++g_holding;
 }
 
 EndRequestsHeld::~EndRequestsHeld() {
-    g_holding.fetch_sub(1);
+    {
+        const std::lock_guard lock(g_holdMutex);
+        --g_holding;
+    }
+    g_holdChanged.notify_all();
 }
 
 } // namespace zentu

@@ -1,14 +1,7 @@
 #include "DbfTable.h"
 
-#include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstddef>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace hamlog::detail {
@@ -28,74 +21,19 @@ std::uint32_t FieldLength(const unsigned char* descriptor) {
 
 } // namespace
 
-int OpenRegularFile(const char* path, int flags) {
-    // O_NONBLOCK makes the open of a named pipe with no writer return at once instead of waiting for one.
-    int fd;
-    do {
-        fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    // A regular file: reads and writes block as usual.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+FileHandle OpenTableFile(const std::string& path) {
+    return OpenRegularFile(path, OpenFor::Reading);
 }
 
-int OpenTableFile(const char* path) {
-    return path == nullptr ? -1 : OpenRegularFile(path, O_RDONLY);
-}
-
-bool LockFile(int fd, int operation, int waitMilliseconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-    while (::flock(fd, operation | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            return true; // no locks on this file system
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got =
-            ::pread(fd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<long long>(done);
-}
-
-int ReadTableLayout(int fd, TableLayout& layout) {
+int ReadTableLayout(FileHandle file, TableLayout& layout) {
     layout = TableLayout{};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    std::uint64_t fileSize = 0;
+    if (!FileSize(file, fileSize)) {
         return HAMLOG_ERR_HDB_MISSING;
     }
-    const auto fileSize = static_cast<std::uint64_t>(info.st_size);
 
     unsigned char fixed[kDbfBlockSize];
-    const long long fixedRead = ReadAt(fd, fixed, sizeof fixed, 0);
+    const long long fixedRead = ReadAt(file, fixed, sizeof fixed, 0);
     if (fixedRead < 0) {
         return HAMLOG_ERR_HDB_MISSING;
     }
@@ -114,7 +52,7 @@ int ReadTableLayout(int fd, TableLayout& layout) {
     }
 
     std::vector<unsigned char> header(headerLength);
-    const long long headerRead = ReadAt(fd, header.data(), header.size(), 0);
+    const long long headerRead = ReadAt(file, header.data(), header.size(), 0);
     if (headerRead < 0) {
         return HAMLOG_ERR_HDB_MISSING;
     }

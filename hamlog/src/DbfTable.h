@@ -4,6 +4,7 @@
 // hamlog/HamlogApi.h; this is the one place that checks it.
 
 #include "DbfFormat.h"
+#include "SystemCalls.h"
 
 #include "hamlog/HamlogApi.h"
 
@@ -25,29 +26,16 @@ struct TableLayout {
     std::array<std::uint32_t, HAMLOG_FIELD_COUNT> fieldLength{};
 };
 
-/// Opens a regular file (close-on-exec) with `flags` (O_RDONLY or O_RDWR), without ever waiting on a named pipe
-/// or a device: such a file is opened without blocking, seen for what it is and closed again. Returns the
-/// descriptor, or -1 with errno set: the open's own error, EISDIR for a folder, or EINVAL for any other file that
-/// is not a regular file (a named pipe, a device, a socket).
-int OpenRegularFile(const char* path, int flags);
-
-/// Opens a table read-only: OpenRegularFile(path, O_RDONLY); -1 also for a null path.
-int OpenTableFile(const char* path);
+/// Opens a table read-only: OpenRegularFile(path, OpenFor::Reading) (SystemCalls.h), never waiting on a named pipe
+/// or a device.
+FileHandle OpenTableFile(const std::string& path);
 
 /// How long the record library waits for a writer's lock before it gives up on a log.
 inline constexpr int kReaderLockWaitMilliseconds = 10000;
 
-/// Takes the advisory lock `operation` (LOCK_SH or LOCK_EX, as flock) on the open file, waiting at most
-/// `waitMilliseconds` for another holder to let go. Returns false only when the wait ran out; a file system that
-/// knows no such locks counts as locked (there is nothing to wait for). The lock goes with the descriptor's close.
-bool LockFile(int fd, int operation, int waitMilliseconds);
-
-/// Reads and checks the header of the open table `fd`, and counts the records wholly present.
+/// Reads and checks the header of the open table, and counts the records wholly present.
 /// Returns HAMLOG_OK, HAMLOG_ERR_HDB_MISSING when reading fails, HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION
 /// or HAMLOG_ERR_HDB_INVALID.
-int ReadTableLayout(int fd, TableLayout& layout);
-
-/// Reads `size` bytes at `offset`, retrying short reads. Returns the bytes read (less at end of file), or -1.
-long long ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);
+int ReadTableLayout(FileHandle file, TableLayout& layout);
 
 } // namespace hamlog::detail

@@ -13,12 +13,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace hamlog::detail {
@@ -39,7 +36,7 @@ static_assert(sizeof(DbfHandle) <= HAMLOG_DBF_HANDLE_SIZE, "the handle must fit 
 constexpr std::size_t kWindowBytes = 256 * 1024;
 
 struct ReadState {
-    int fd = -1;
+    FileHandle file = kNoFile;
     TableLayout layout;
     std::vector<char> window;
     std::int64_t windowCapacity = 0; // records the window can hold
@@ -49,11 +46,7 @@ struct ReadState {
     ReadState() = default;
     ReadState(const ReadState&) = delete;
     ReadState& operator=(const ReadState&) = delete;
-    ~ReadState() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
+    ~ReadState() { CloseFile(file); }
 
     bool holds(std::int64_t number) const {
         return windowFirst != 0 && number >= windowFirst && number < windowFirst + windowRecords;
@@ -69,7 +62,8 @@ struct ReadState {
         const std::int64_t wanted = std::min<std::int64_t>(windowCapacity, layout.recordCount - first + 1);
         const auto recordLength = static_cast<std::uint64_t>(layout.recordLength);
         const std::uint64_t offset = layout.headerLength + static_cast<std::uint64_t>(first - 1) * recordLength;
-        const long long got = ReadAt(fd, window.data(), static_cast<std::size_t>(wanted) * recordLength, offset);
+        const auto bytes = static_cast<std::size_t>(static_cast<std::uint64_t>(wanted) * recordLength); // a window
+        const long long got = ReadAt(file, window.data(), bytes, offset);
         windowFirst = first;
         windowRecords = got < 0 ? 0 : static_cast<std::int64_t>(static_cast<std::uint64_t>(got) / recordLength);
     }
@@ -142,30 +136,31 @@ void ReleaseArea(void* record) {
 // Reads the table's header under a shared lock, so a writer that locks the log (hamlog_tool) is never seen half
 // way through an append. Once the count is taken the lock goes: writers only add records after the last one
 // counted, or put a new file in place of the path, so the records counted stay as they are.
-int ReadLayoutLocked(int fd, TableLayout& layout) {
-    if (!LockFile(fd, LOCK_SH, kReaderLockWaitMilliseconds)) {
+int ReadLayoutLocked(FileHandle file, TableLayout& layout) {
+    if (!LockFile(file, LockKind::Shared, kReaderLockWaitMilliseconds)) {
         return HAMLOG_ERR_HDB_MISSING;
     }
-    const int result = ReadTableLayout(fd, layout);
-    ::flock(fd, LOCK_UN);
+    const int result = ReadTableLayout(file, layout);
+    UnlockFile(file);
     return result;
 }
 
-int OpenLog(void* record, const char* path) {
-    const int fd = OpenTableFile(path);
-    if (fd < 0) {
+int OpenLog(void* record, const char* callerPath) {
+    const std::string path = PathFromCaller(callerPath);
+    const FileHandle file = OpenTableFile(path);
+    if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     auto state = std::make_unique<ReadState>();
-    state->fd = fd;
-    const int result = ReadLayoutLocked(fd, state->layout);
+    state->file = file;
+    const int result = ReadLayoutLocked(file, state->layout);
     if (result != HAMLOG_OK) {
         return result;
     }
     if (!HasReadableMasterFile(path)) {
         return HAMLOG_ERR_MST_MISSING;
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    AdviseSequentialReading(file);
 
     const TableLayout& layout = state->layout;
     const auto byWindow = static_cast<std::int64_t>(std::max<std::size_t>(1, kWindowBytes / layout.recordLength));
@@ -197,32 +192,38 @@ using namespace hamlog::detail;
 
 extern "C" {
 
-int GetThdllVersion(void) {
+int HAMLOG_CALL GetThdllVersion(void) {
     return HAMLOG_VERSION;
 }
 
-int HamlogConcurrentAreas(void) {
-    // Each area has a reading state of its own; only the registry of states is shared, under its lock.
+int HAMLOG_CALL HamlogConcurrentAreas(void) {
+    // Each area has a reading state of its own; only the table of slots is shared, and reads take no lock on it.
     return 1;
 }
 
-int dbf_open(const char* path, void* handle) {
+int HAMLOG_CALL dbf_open(const char* path, void* handle) {
     if (handle == nullptr) {
         return HAMLOG_ERR_ARGUMENT;
     }
     DbfHandle closed{};
     std::memcpy(handle, &closed, sizeof closed);
-    const int fd = OpenTableFile(path);
-    if (fd < 0) {
+    std::string text;
+    try {
+        text = PathFromCaller(path);
+    } catch (...) {
+        return HAMLOG_ERR_OUT_OF_MEMORY;
+    }
+    const FileHandle file = OpenTableFile(text);
+    if (file == kNoFile) {
         return HAMLOG_ERR_HDB_MISSING;
     }
     TableLayout layout;
     int result = HAMLOG_ERR_OUT_OF_MEMORY;
     try {
-        result = ReadLayoutLocked(fd, layout);
+        result = ReadLayoutLocked(file, layout);
     } catch (...) {
     }
-    ::close(fd);
+    CloseFile(file);
     if (result == HAMLOG_OK) {
         const DbfHandle open{kHandleMagic, layout.recordCount};
         std::memcpy(handle, &open, sizeof open);
@@ -230,7 +231,7 @@ int dbf_open(const char* path, void* handle) {
     return result;
 }
 
-int dbf_rcount(void* handle) {
+int HAMLOG_CALL dbf_rcount(void* handle) {
     if (handle == nullptr) {
         return -1;
     }
@@ -239,14 +240,14 @@ int dbf_rcount(void* handle) {
     return state.magic == kHandleMagic ? state.recordCount : -1;
 }
 
-void dbf_close(void* handle) {
+void HAMLOG_CALL dbf_close(void* handle) {
     if (handle != nullptr) {
         const DbfHandle closed{};
         std::memcpy(handle, &closed, sizeof closed);
     }
 }
 
-int HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
+int HAMLOG_CALL HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
     if (record == nullptr) {
         return HAMLOG_ERR_ARGUMENT;
     }
@@ -260,7 +261,7 @@ int HamlogOpen(int /*reserved*/, void* record, const char* path, int /*mode*/) {
     }
 }
 
-int THW_read(void* record, int32_t number, int /*mode*/) {
+int HAMLOG_CALL THW_read(void* record, int32_t number, int /*mode*/) {
     if (record == nullptr || AreaMagic(record) != kRecordAreaMagic) {
         return -1;
     }
@@ -285,7 +286,7 @@ int THW_read(void* record, int32_t number, int /*mode*/) {
     return 0;
 }
 
-void HamlogClose(void* record, int /*reserved*/) {
+void HAMLOG_CALL HamlogClose(void* record, int /*reserved*/) {
     if (record != nullptr) {
         ReleaseArea(record);
     }

@@ -1,12 +1,8 @@
 #include "MasterFile.h"
 
-#include "DbfTable.h"
+#include "SystemCalls.h"
 
 #include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace hamlog::detail {
@@ -16,20 +12,15 @@ namespace {
 constexpr const char* kMasterExtension = ".mst";
 
 struct SplitName {
-    std::string folder; // with its trailing '/', or empty for the current folder
+    std::string folder; // with its trailing separator, or empty for the current folder
     std::string stem;
 };
 
 SplitName SplitLogPath(const std::string& hdbPath) {
-    const std::size_t slash = hdbPath.rfind('/');
+    const std::size_t nameStart = NameStart(hdbPath);
     SplitName split;
-    std::string name;
-    if (slash == std::string::npos) {
-        name = hdbPath;
-    } else {
-        split.folder = hdbPath.substr(0, slash + 1);
-        name = hdbPath.substr(slash + 1);
-    }
+    split.folder = hdbPath.substr(0, nameStart);
+    const std::string name = hdbPath.substr(nameStart);
     // "LOG.hdb" -> "LOG"; a leading dot does not start an extension (".hdb" stays ".hdb").
     const std::size_t dot = name.rfind('.');
     split.stem = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
@@ -45,11 +36,6 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
 } // namespace
 
 std::string DefaultMasterFilePath(const std::string& hdbPath) {
@@ -60,21 +46,20 @@ std::string DefaultMasterFilePath(const std::string& hdbPath) {
 bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const std::string&)>& accept) {
     const SplitName split = SplitLogPath(hdbPath);
     const std::string wanted = split.stem + kMasterExtension;
-    if (Exists(split.folder + wanted) && accept(split.folder + wanted)) {
+    if (PathExists(split.folder + wanted) && accept(split.folder + wanted)) {
         return true;
     }
-    DIR* folder = ::opendir(split.folder.empty() ? "." : split.folder.c_str());
-    if (folder == nullptr) {
+    // Windows finds the default spelling whatever the case; a Linux folder is looked through.
+    std::vector<std::string> names;
+    if (!FolderEntries(split.folder, names)) {
         return false;
     }
     std::vector<std::string> matches;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
+    for (const std::string& name : names) {
         if (name != wanted && EqualIgnoringAsciiCase(name, wanted)) {
             matches.push_back(name);
         }
     }
-    ::closedir(folder);
     std::sort(matches.begin(), matches.end());
     for (const std::string& name : matches) {
         if (accept(split.folder + name)) {
@@ -86,12 +71,9 @@ bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const s
 
 bool HasReadableMasterFile(const std::string& hdbPath) {
     return FindMasterFile(hdbPath, [](const std::string& path) {
-        const int fd = OpenRegularFile(path.c_str(), O_RDONLY);
-        if (fd < 0) {
-            return false;
-        }
-        ::close(fd);
-        return true;
+        const FileHandle file = OpenRegularFile(path, OpenFor::Reading);
+        CloseFile(file);
+        return file != kNoFile;
     });
 }
 

@@ -106,7 +106,7 @@ void CopyText(char* to, const char* from, std::size_t length) {
 
 using namespace hamlog::detail;
 
-extern "C" void ThwString(char* text, void* record, int16_t field) {
+extern "C" void HAMLOG_CALL ThwString(char* text, void* record, int16_t field) {
     if (text == nullptr) {
         return;
     }

@@ -24,7 +24,9 @@ inline std::string ReasonText(int error) {
     case EPERM:
         return "アクセスが許可されていません";
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return "ディスクの空き容量が足りません";
     case EROFS:
         return "読み取り専用のファイルシステムです";

@@ -4,6 +4,7 @@
 #include "DbfTable.h"
 #include "ErrorText.h"
 #include "MasterFile.h"
+#include "SystemCalls.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,12 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <string_view>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace hamlog {
 
@@ -35,9 +32,7 @@ constexpr std::string_view kMasterContent = "HAMLOG MASTER\r\n\x1A";
 
 // The date of the last update, as dBase keeps it: years since 1900, month, day.
 void PutToday(char* at) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = detail::LocalDate(std::time(nullptr));
     at[0] = static_cast<char>(local.tm_year & 0xFF);
     at[1] = static_cast<char>(local.tm_mon + 1);
     at[2] = static_cast<char>(local.tm_mday);
@@ -81,7 +76,7 @@ std::string TableHeader(std::uint32_t count) {
 }
 
 // Adds one record (flag byte and blank-padded fields) to `out`; `number` (1-based) names it in messages.
-bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::size_t number, std::string& out,
+bool EncodeRecord(const LogRecord& record, const RecordShape& shape, std::uint64_t number, std::string& out,
                   std::string* error) {
     const std::size_t start = out.size();
     out += ' ';
@@ -116,7 +111,10 @@ constexpr int kWriterLockWaitMilliseconds = 60000;
 RenameCall g_rename = nullptr;
 
 int RenameFile(const std::string& from, const std::string& to) {
-    return g_rename != nullptr ? g_rename(from.c_str(), to.c_str()) : std::rename(from.c_str(), to.c_str());
+    if (g_rename != nullptr) {
+        return g_rename(from.c_str(), to.c_str());
+    }
+    return detail::RenameOver(from, to) ? 0 : -1;
 }
 
 /// The cause of a failed detail::OpenRegularFile, in Japanese.
@@ -124,18 +122,18 @@ std::string OpenReason() {
     return errno == EINVAL ? "名前付きパイプや装置など、通常のファイルではありません" : SystemReason();
 }
 
-/// A name beside `target` that no other file has yet, created empty and open for writing (mode 0666 less the
-/// umask, as any new file). Returns the descriptor, or -1 with errno set.
-int CreateUniqueBeside(const std::string& target, std::string& name) {
+/// A name beside `target` that no other file has yet, created empty and open for writing (on Linux with mode
+/// 0666 less the umask, as any new file). Returns the file, or nullptr with errno set.
+std::FILE* CreateUniqueBeside(const std::string& target, std::string& name) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+        name = target + "." + std::to_string(detail::ProcessId()) + "-" + std::to_string(++counter) + ".tmp";
+        std::FILE* file = detail::CreateNewFile(name);
+        if (file != nullptr || errno != EEXIST) {
+            return file;
         }
     }
-    return -1;
+    return nullptr;
 }
 
 /// A new file beside its target, buffered, that remembers the first failure and is removed unless kept.
@@ -147,21 +145,15 @@ public:
     ~TemporaryFile() {
         close();
         if (!m_kept && !m_path.empty()) {
-            ::unlink(m_path.c_str());
+            detail::RemoveFile(m_path);
         }
     }
 
     bool create(const std::string& target) {
-        const int fd = CreateUniqueBeside(target, m_path);
-        if (fd < 0) {
+        m_file = CreateUniqueBeside(target, m_path);
+        if (m_file == nullptr) {
             m_path.clear();
             m_reason = SystemReason();
-            return false;
-        }
-        m_file = ::fdopen(fd, "wb");
-        if (m_file == nullptr) {
-            m_reason = SystemReason();
-            ::close(fd);
             return false;
         }
         std::setvbuf(m_file, nullptr, _IOFBF, kFlushBytes);
@@ -212,67 +204,67 @@ public:
     LockedLog() = default;
     LockedLog(const LockedLog&) = delete;
     LockedLog& operator=(const LockedLog&) = delete;
-    ~LockedLog() {
-        if (m_fd >= 0) {
-            ::close(m_fd); // lets go of the lock
-        }
-    }
+    ~LockedLog() { release(); }
 
-    /// Opens with `flags` (O_RDONLY or O_RDWR) and locks. Missing: there is no log at the path (not an error for
-    /// a run that creates one). Failed: `error` tells why.
-    State lock(const std::filesystem::path& hdb, int flags, std::string* error) {
+    /// Opens for `access` and locks. Missing: there is no log at the path (not an error for a run that creates
+    /// one). Failed: `error` tells why.
+    State lock(const std::filesystem::path& hdb, detail::OpenFor access, std::string* error) {
+        const std::string log = detail::PathText(hdb);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            m_fd = detail::OpenRegularFile(hdb.c_str(), flags);
-            if (m_fd < 0) {
+            m_file = detail::OpenRegularFile(log, access);
+            if (m_file == detail::kNoFile) {
                 if (errno == ENOENT) {
                     return State::Missing;
                 }
                 SetError(error, "ログ " + hdb.string() + " を開けません（" + OpenReason() + "）。");
                 return State::Failed;
             }
-            if (!detail::LockFile(m_fd, LOCK_EX, kWriterLockWaitMilliseconds)) {
+            if (!detail::LockFile(m_file, detail::LockKind::Exclusive, kWriterLockWaitMilliseconds)) {
                 SetError(error, "ログ " + hdb.string() + " は他のプログラムが書き込み中です（" +
                                     std::to_string(kWriterLockWaitMilliseconds / 1000) + " 秒待っても終わりません）。");
                 return State::Failed;
             }
-            struct stat held {};
-            struct stat named {};
-            if (::fstat(m_fd, &held) == 0 && ::stat(hdb.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-                held.st_ino == named.st_ino) {
+            if (detail::IsFileAtPath(m_file, log)) {
                 return State::Locked;
             }
-            ::close(m_fd);
-            m_fd = -1;
+            release();
         }
         SetError(error, "ログ " + hdb.string() + " は他のプログラムが置き換え続けているため、書き込めません。");
         return State::Failed;
     }
 
-    int fd() const { return m_fd; }
+    detail::FileHandle file() const { return m_file; }
+
+    /// Lets go of the lock and the file.
+    void release() {
+        if (m_file != detail::kNoFile) {
+            detail::UnlockFile(m_file);
+            detail::CloseFile(m_file);
+            m_file = detail::kNoFile;
+        }
+    }
 
 private:
-    int m_fd = -1;
+    detail::FileHandle m_file = detail::kNoFile;
 };
 
 /// Whether `path` is missing or a regular file (what may be replaced by a new log or master file).
 bool MayReplace(const std::string& path, const std::string& what, std::string* error) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT) {
-            return true;
-        }
+    switch (detail::KindAt(path)) {
+    case detail::EntryKind::Missing:
+    case detail::EntryKind::RegularFile:
+        return true;
+    case detail::EntryKind::Unknown:
         SetError(error, what + " " + path + " を確かめられません（" + SystemReason() + "）。");
         return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        SetError(error,
-                 what + " " + path + " は" +
-                     (S_ISDIR(info.st_mode) ? std::string("フォルダーです")
-                                            : std::string("名前付きパイプや装置など、通常のファイルではありません")) +
-                     "。置き換えません。");
+    case detail::EntryKind::Folder:
+        SetError(error, what + " " + path + " はフォルダーです。置き換えません。");
         return false;
+    case detail::EntryKind::Other:
+        break;
     }
-    return true;
+    SetError(error, what + " " + path + " は名前付きパイプや装置など、通常のファイルではありません。置き換えません。");
+    return false;
 }
 
 // Writes a whole log, NAME.hdb and its master file, whole or not at all. Both are written to new files beside
@@ -282,7 +274,7 @@ bool MayReplace(const std::string& path, const std::string& what, std::string* e
 // `writeRecords` adds the records' bytes; it may leave its own message in `error`.
 bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
               const std::function<bool(TemporaryFile&, std::string*)>& writeRecords, std::string* error) {
-    const std::string log = hdb.string();
+    const std::string log = detail::PathText(hdb);
     const std::string master = MasterFileOf(hdb);
     if (!MayReplace(log, "ログ", error) || !MayReplace(master, "マスターファイル", error)) {
         return false;
@@ -304,7 +296,7 @@ bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
     }
 
     LockedLog lock;
-    const LockedLog::State state = lock.lock(hdb, O_RDONLY, error);
+    const LockedLog::State state = lock.lock(hdb, detail::OpenFor::Reading, error);
     if (state == LockedLog::State::Failed) {
         return false;
     }
@@ -312,8 +304,8 @@ bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
     std::string backup;
     if (state == LockedLog::State::Locked) {
         for (int attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
-            backup = log + "." + std::to_string(::getpid()) + "-old" + std::to_string(attempt) + ".tmp";
-            if (::link(log.c_str(), backup.c_str()) != 0) {
+            backup = log + "." + std::to_string(detail::ProcessId()) + "-old" + std::to_string(attempt) + ".tmp";
+            if (!detail::MakeHardLink(log, backup)) {
                 backup.clear();
                 if (errno != EEXIST) {
                     break;
@@ -325,10 +317,16 @@ bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
         const std::string& path;
         ~BackupRemover() {
             if (!path.empty()) {
-                ::unlink(path.c_str());
+                detail::RemoveFile(path);
             }
         }
     } removeBackup{backup};
+    // Windows replaces no file that is open, the lock's own handle included: there the lock goes before the renames.
+    // A writer that takes it meanwhile has the log open, so the renames wait for it (and fail when it keeps the log
+    // open), and the pair stays the old or becomes the new one.
+    if (!detail::CanReplaceOpenFiles()) {
+        lock.release();
+    }
 
     if (!table.moveTo(log)) {
         SetError(error, "ログ " + log + " を置き換えられません（" + table.reason() + "）。");
@@ -340,7 +338,7 @@ bool WriteLog(const std::filesystem::path& hdb, std::uint32_t count,
         if (!backup.empty()) {
             restored = RenameFile(backup, log) == 0;
         } else if (state == LockedLog::State::Missing) {
-            restored = ::unlink(log.c_str()) == 0;
+            restored = detail::RemoveFile(log);
         }
         SetError(error, "マスターファイル " + master + " を書けません（" + reason + "）。" +
                             (restored ? "ログ " + log + " は元のままです。"
@@ -373,11 +371,12 @@ std::string TableProblem(int code) {
 
 std::string MasterFileOf(const std::filesystem::path& hdb) {
     std::string master;
-    detail::FindMasterFile(hdb.native(), [&master](const std::string& path) {
+    const std::string log = detail::PathText(hdb);
+    detail::FindMasterFile(log, [&master](const std::string& path) {
         master = path;
         return true;
     });
-    return master.empty() ? detail::DefaultMasterFilePath(hdb.native()) : master;
+    return master.empty() ? detail::DefaultMasterFilePath(log) : master;
 }
 
 void SetRenameCallForTesting(RenameCall call) {
@@ -440,17 +439,17 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
     // The lock keeps two appends (or an append and a create) from working on one log at the same time, and
     // readers of the record library from seeing the header before the records are in.
     LockedLog lock;
-    const LockedLog::State state = lock.lock(hdb, O_RDWR, error);
+    const LockedLog::State state = lock.lock(hdb, detail::OpenFor::ReadingAndWriting, error);
     if (state != LockedLog::State::Locked) {
         if (state == LockedLog::State::Missing) {
             SetError(error, "ログ " + hdb.string() + " を開けません（" + ReasonText(ENOENT) + "）。");
         }
         return false;
     }
-    const int fd = lock.fd();
+    const detail::FileHandle file = lock.file();
 
     detail::TableLayout layout;
-    const int status = detail::ReadTableLayout(fd, layout);
+    const int status = detail::ReadTableLayout(file, layout);
     if (status != HAMLOG_OK) {
         SetError(error, status == HAMLOG_ERR_HDB_MISSING
                             ? "ログ " + hdb.string() + " を読めません（" + SystemReason() + "）。"
@@ -480,25 +479,17 @@ bool AppendRecords(const std::filesystem::path& hdb, const std::vector<LogRecord
     // The records go after the last whole record (over an end-of-file mark or a torn record); the header's
     // count changes last, so a write cut short leaves the log as it was.
     const std::uint64_t offset = layout.headerLength + present * layout.recordLength;
-    std::size_t done = 0;
-    while (done < body.size()) {
-        const ssize_t wrote = ::pwrite(fd, body.data() + done, body.size() - done, static_cast<off_t>(offset + done));
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            SetError(error, "ログ " + hdb.string() + " に記録を書けません（" + SystemReason() + "）。");
-            return false;
-        }
-        done += static_cast<std::size_t>(wrote);
+    if (!detail::WriteAt(file, body.data(), body.size(), offset)) {
+        SetError(error, "ログ " + hdb.string() + " に記録を書けません（" + SystemReason() + "）。");
+        return false;
     }
     // The date of the last update and the record count lie side by side in the header: one write sets both.
     constexpr std::size_t kCountInHeader = detail::kRecordCountAt - detail::kLastUpdateAt;
     char header[kCountInHeader + 4];
     PutToday(header);
     detail::PutUint32(header + kCountInHeader, static_cast<std::uint32_t>(present + records.size()));
-    if (::ftruncate(fd, static_cast<off_t>(offset + body.size())) != 0 ||
-        ::pwrite(fd, header, sizeof header, detail::kLastUpdateAt) != static_cast<ssize_t>(sizeof header)) {
+    if (!detail::SetFileSize(file, offset + body.size()) ||
+        !detail::WriteAt(file, header, sizeof header, detail::kLastUpdateAt)) {
         SetError(error, "ログ " + hdb.string() + " の見出しを更新できません（" + SystemReason() + "）。");
         return false;
     }

@@ -4,6 +4,8 @@
 #include "ErrorText.h"
 #include "LogWriter.h"
 #include "SyntheticLog.h"
+#include "SystemCalls.h"
+#include "ToolConsole.h"
 #include "codec/Cp932.h"
 
 #include "hamlog/HamlogApi.h"
@@ -12,13 +14,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,9 +69,9 @@ struct Arguments {
     std::optional<std::string> to;
 };
 
-bool ParseArguments(int argc, char** argv, Arguments& out, std::string& error) {
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view word = argv[i];
+bool ParseArguments(const std::vector<std::string>& words, Arguments& out, std::string& error) {
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string_view word = words[i];
         std::optional<std::string>* option = nullptr;
         if (word == "--encoding") {
             option = &out.encoding;
@@ -89,11 +88,11 @@ bool ParseArguments(int argc, char** argv, Arguments& out, std::string& error) {
             out.positional.emplace_back(word);
             continue;
         }
-        if (i + 1 >= argc) {
+        if (i + 1 >= words.size()) {
             error = "オプション " + std::string(word) + " に値がありません。";
             return false;
         }
-        *option = argv[++i];
+        *option = words[++i];
     }
     return true;
 }
@@ -126,24 +125,38 @@ bool ParseEncoding(const std::optional<std::string>& text, hamlog::CsvEncoding& 
     return true;
 }
 
+/// A path given on the command line (UTF-8).
+std::filesystem::path ToolPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+/// A path as the record library's calls take it (CP932 on Windows).
+std::string LibraryPath(const std::string& utf8) {
+    return hamlog::detail::CallerPath(ToolPath(utf8));
+}
+
 /// What is wrong with a file the record library could not open, in Japanese: it is missing, a folder, not a
 /// regular file, or the cause the system gives when it is opened.
 std::string FileProblem(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    using namespace hamlog::detail;
+    const std::string text = PathText(ToolPath(path));
+    switch (KindAt(text)) {
+    case EntryKind::Missing:
+        return hamlog::ReasonText(ENOENT);
+    case EntryKind::Unknown:
         return hamlog::SystemReason();
-    }
-    if (S_ISDIR(info.st_mode)) {
+    case EntryKind::Folder:
         return "フォルダーです";
-    }
-    if (!S_ISREG(info.st_mode)) {
+    case EntryKind::Other:
         return "名前付きパイプや装置など、通常のファイルではありません";
+    case EntryKind::RegularFile:
+        break;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const FileHandle file = OpenRegularFile(text, OpenFor::Reading);
+    if (file == kNoFile) {
         return hamlog::SystemReason();
     }
-    ::close(fd);
+    CloseFile(file);
     return "他のプログラムが書き込み中か、読み取りに失敗しました";
 }
 
@@ -156,7 +169,7 @@ std::string OpenFailure(int code, const std::string& log) {
     case HAMLOG_ERR_HDB_INVALID:
         return "ログ " + log + " は " + hamlog::TableProblem(code) + "。";
     case HAMLOG_ERR_MST_MISSING: {
-        const std::string master = hamlog::MasterFileOf(log);
+        const std::string master = hamlog::MasterFileOf(ToolPath(log));
         return "ログ " + log + " のマスターファイル " + master + " を開けません（" + FileProblem(master) + "）。";
     }
     case HAMLOG_ERR_OUT_OF_MEMORY:
@@ -169,7 +182,7 @@ std::string OpenFailure(int code, const std::string& log) {
 /// The record count through the counting calls, or -1 with `error`.
 int CountRecords(const std::string& log, std::string& error) {
     alignas(16) unsigned char handle[HAMLOG_DBF_HANDLE_SIZE] = {};
-    const int code = dbf_open(log.c_str(), handle);
+    const int code = dbf_open(LibraryPath(log).c_str(), handle);
     const int count = dbf_rcount(handle);
     dbf_close(handle);
     if (code != HAMLOG_OK) {
@@ -184,7 +197,7 @@ class OpenLog {
 public:
     OpenLog(const OpenLog&) = delete;
     OpenLog& operator=(const OpenLog&) = delete;
-    explicit OpenLog(const std::string& log) : m_code(HamlogOpen(0, m_record, log.c_str(), 0)) {}
+    explicit OpenLog(const std::string& log) : m_code(HamlogOpen(0, m_record, LibraryPath(log).c_str(), 0)) {}
     ~OpenLog() { HamlogClose(m_record, 0); }
     int code() const { return m_code; }
     void* record() { return m_record; }
@@ -204,11 +217,11 @@ int CreateOrAppend(const Arguments& args, bool append) {
         return UsageError(error);
     }
     std::vector<hamlog::LogRecord> records;
-    if (!hamlog::LoadCsvRecords(args.positional[1], encoding, records, &error)) {
+    if (!hamlog::LoadCsvRecords(ToolPath(args.positional[1]), encoding, records, &error)) {
         return Fail(error);
     }
-    const bool done = append ? hamlog::AppendRecords(args.positional[0], records, &error)
-                             : hamlog::CreateLog(args.positional[0], records, &error);
+    const bool done = append ? hamlog::AppendRecords(ToolPath(args.positional[0]), records, &error)
+                             : hamlog::CreateLog(ToolPath(args.positional[0]), records, &error);
     return done ? 0 : Fail(error);
 }
 
@@ -229,7 +242,7 @@ int Generate(const Arguments& args) {
         seed = static_cast<std::uint32_t>(*parsed);
     }
     std::string error;
-    return hamlog::CreateSyntheticLog(args.positional[0], *count, seed, &error) ? 0 : Fail(error);
+    return hamlog::CreateSyntheticLog(ToolPath(args.positional[0]), *count, seed, &error) ? 0 : Fail(error);
 }
 
 void AppendQuoted(std::string& line, std::string_view text) {
@@ -349,18 +362,20 @@ int Scan(const Arguments& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    hamlog::UseUtf8Console();
+    const std::vector<std::string> words = hamlog::CommandLineArguments(argc, argv);
+    if (words.empty()) {
         std::cerr << kUsage;
         return kExitUsage;
     }
-    const std::string_view command = argv[1];
+    const std::string_view command = words[0];
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;
         return 0;
     }
     Arguments args;
     std::string error;
-    if (!ParseArguments(argc, argv, args, error)) {
+    if (!ParseArguments(words, args, error)) {
         return UsageError(error);
     }
     if (command == "create" || command == "append") {

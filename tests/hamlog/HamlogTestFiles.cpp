@@ -1,12 +1,6 @@
 #include "HamlogTestFiles.h"
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace hamlog::test {
 
@@ -72,23 +66,9 @@ std::string HandTable::bytes() const {
 namespace hamlog::test {
 
 ToolProcess::ToolProcess(const std::vector<std::string>& arguments, const std::filesystem::path& output) {
-    std::vector<std::string> words{HAMLOG_TOOL_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string errors = output.string() + ".err";
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        m_pid = pid;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    std::filesystem::path errors = output;
+    errors += ".err";
+    m_started = m_child.start(HAMLOG_TOOL_PATH, arguments, output, errors);
 }
 
 ToolProcess::~ToolProcess() {
@@ -96,22 +76,11 @@ ToolProcess::~ToolProcess() {
 }
 
 int ToolProcess::wait(int seconds) {
-    if (m_pid < 0) {
-        return m_status;
+    if (m_started) {
+        m_started = false;
+        const int status = m_child.wait(std::chrono::seconds(seconds));
+        m_status = status < 0 ? -1 : status;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    pid_t done = 0;
-    while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (done == 0) {
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, &status, 0);
-        status = -1;
-    }
-    m_status = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    m_pid = -1;
     return m_status;
 }
 

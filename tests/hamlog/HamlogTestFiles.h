@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ProgramPaths.h"
+
+#include "TestPlatform.h"
 #include "TestSupport.h"
 
 #include <cstdint>
@@ -21,6 +24,11 @@ inline std::string ReadFile(const std::filesystem::path& file) {
     return zentu::test::ReadBytes(file);
 }
 using zentu::test::Sjis;
+
+/// A path as the record library's calls take it: the file name bytes on Linux, CP932 on Windows.
+inline std::string LibraryPath(const std::filesystem::path& path) {
+    return zentu::NativePathBytes(path);
+}
 
 /// A dBase III table put together byte by byte, with every header value open to damage.
 struct HandTable {
@@ -56,7 +64,8 @@ public:
     int wait(int seconds = 60);
 
 private:
-    int m_pid = -1;
+    zentu::test::ChildProgram m_child;
+    bool m_started = false;
     int m_status = -1;
 };
 

@@ -2,6 +2,9 @@
 
 #include "text/Cp932Codec.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -57,6 +60,25 @@ std::string Sjis(std::string_view utf8) {
 
 std::filesystem::path BinDir() {
     return ZENTU_TEST_BIN_DIR;
+}
+
+Watchdog::Watchdog(int seconds) {
+    m_thread = std::thread([this, seconds] {
+        std::unique_lock lock(m_mutex);
+        if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_over; })) {
+            std::fprintf(stderr, "The test waited more than %d seconds: it is ended.\n", seconds);
+            std::abort();
+        }
+    });
+}
+
+Watchdog::~Watchdog() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_over = true;
+    }
+    m_done.notify_all();
+    m_thread.join();
 }
 
 } // namespace zentu::test

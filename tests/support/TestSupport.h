@@ -1,8 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace zentu::test {
 
@@ -28,5 +31,21 @@ std::string ReadBytes(const std::filesystem::path& file);
 std::string Sjis(std::string_view utf8);
 /// The build's program folder (programs, record libraries and mode_tbl.csv).
 std::filesystem::path BinDir();
+
+/// Ends the test program when it is still there after `seconds`: a call that would wait for ever fails the test
+/// run instead of hanging it.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_over = false;
+    std::thread m_thread;
+};
 
 } // namespace zentu::test

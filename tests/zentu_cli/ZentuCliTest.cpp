@@ -1,26 +1,21 @@
 #include "CliRunner.h"
 
 #include "convert/JobLock.h"
+#include "hamlog/RecordLibrary.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
 
 #include "LogWriter.h"
 #include "SyntheticLog.h"
+#include "TestPlatform.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <functional>
-#include <spawn.h>
 #include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace zentu {
 namespace {
@@ -35,7 +30,8 @@ hamlog::LogRecord Qso(const std::string& call, const std::string& date) {
 class ZentuCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"libHamlog50.so", "libThdll2Vb.so", "mode_tbl.csv"}) {
+        for (const std::string& name : {RecordLibrary::mainLibraryFileName(), RecordLibrary::stringLibraryFileName(),
+                                        std::string("mode_tbl.csv")}) {
             std::filesystem::copy_file(test::BinDir() / name, dir / name);
         }
         std::filesystem::create_directories(dir / "ini");
@@ -273,41 +269,15 @@ TEST_F(ZentuCliTest, TheCommandLineNamesWhatIsWrongWithIt) {
 }
 
 /// Runs the real program with its output thrown away; -2 when it has not ended after `seconds`.
-int RunBinaryFor(const std::vector<std::string>& arguments, int seconds, pid_t* started = nullptr) {
-    const std::string program = (test::BinDir() / "zentu_cli").string();
-    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return -1;
-    }
-    if (started != nullptr) {
-        *started = pid;
-        return 0;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -2;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+int RunBinaryFor(const std::vector<std::string>& arguments, int seconds) {
+    return test::RunProgram(test::ProgramInBinDir("zentu_cli"), arguments, {}, {}, std::chrono::seconds(seconds));
 }
 
 TEST_F(ZentuCliTest, NamedPipesInPlaceOfTheJobsFilesNeverMakeTheProgramWait) {
+    if (!test::MakeNamedPipe(dir / "probe")) {
+        GTEST_SKIP() << "named pipes among files, which Windows does not have";
+    }
+    std::filesystem::remove(dir / "probe");
     const std::vector<std::string> arguments = {"--folder", dir.path().string(), "--job", "1"};
     struct Case {
         const char* file;
@@ -318,7 +288,7 @@ TEST_F(ZentuCliTest, NamedPipesInPlaceOfTheJobsFilesNeverMakeTheProgramWait) {
         const std::filesystem::path file = dir / c.file;
         const std::filesystem::path kept = dir / "kept";
         std::filesystem::rename(file, kept);
-        ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        ASSERT_TRUE(test::MakeNamedPipe(file));
         EXPECT_EQ(RunBinaryFor(arguments, 20), c.status) << c.file;
         std::filesystem::remove(file);
         std::filesystem::rename(kept, file);
@@ -332,8 +302,8 @@ TEST_F(ZentuCliTest, TerminatingARunLeavesNoTemporaryFileBehind) {
     settings.adif_out = "1";
     Save();
     const std::string before = test::ReadBytes(dir / "ini" / "zentu_1.ini");
-    pid_t pid = 0;
-    ASSERT_EQ(RunBinaryFor({"--folder", dir.path().string(), "--job", "1"}, 0, &pid), 0);
+    test::ChildProgram run;
+    ASSERT_TRUE(run.start(test::ProgramInBinDir("zentu_cli"), {"--folder", dir.path().string(), "--job", "1"}));
 
     // Waits until the run has made its temporary output file, then asks the program to end.
     const auto hasTemporary = [this] {
@@ -345,49 +315,50 @@ TEST_F(ZentuCliTest, TerminatingARunLeavesNoTemporaryFileBehind) {
         return false;
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    int status = 0;
     bool ended = false;
     while (!hasTemporary() && std::chrono::steady_clock::now() < deadline) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
+        if (run.hasEnded()) {
             ended = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_FALSE(ended) << "the run ended before it could be interrupted";
-    ::kill(pid, SIGTERM);
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    // SIGTERM on Linux, Ctrl+Break on Windows.
+    if (!run.askToEnd()) {
+        GTEST_SKIP() << "Ctrl+Break reaches only a program that shares a console with the test, and there is none "
+                        "(Wine without a terminal)";
+    }
+    run.wait(std::chrono::seconds(30));
+    ASSERT_TRUE(run.endedByRequest());
     EXPECT_FALSE(hasTemporary());
     EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
     EXPECT_FALSE(std::filesystem::exists(dir / "OUT.adi"));
     EXPECT_EQ(test::ReadBytes(dir / "ini" / "zentu_1.ini"), before);
 }
 
-int RunBinary(const std::string& arguments) {
-    const std::string command = (test::BinDir() / "zentu_cli").string() + " " + arguments + " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+int RunBinary(const std::vector<std::string>& arguments) {
+    return test::RunProgram(test::ProgramInBinDir("zentu_cli"), arguments);
 }
 
 TEST_F(ZentuCliTest, TheProgramExitsWithTheDocumentedStatuses) {
-    EXPECT_EQ(RunBinary("--help"), 0);
-    EXPECT_EQ(RunBinary("--job 10"), 1);
-    EXPECT_EQ(RunBinary("--bogus"), 1);
-    EXPECT_EQ(RunBinary("--folder " + dir.path().string() + " --job 2"), 3);
-    EXPECT_EQ(RunBinary("--folder " + dir.path().string() + " --job 1"), 0);
+    EXPECT_EQ(RunBinary({"--help"}), 0);
+    EXPECT_EQ(RunBinary({"--job", "10"}), 1);
+    EXPECT_EQ(RunBinary({"--bogus"}), 1);
+    EXPECT_EQ(RunBinary({"--folder", dir.path().string(), "--job", "2"}), 3);
+    EXPECT_EQ(RunBinary({"--folder", dir.path().string(), "--job", "1"}), 0);
 }
 
 TEST_F(ZentuCliTest, AStandardOutputThatCannotBeWrittenIsAnErrorAndNothingRuns) {
-    const std::string program = (test::BinDir() / "zentu_cli").string();
-    const std::string command = program + " --folder " + dir.path().string() + " --job 1 >/dev/full 2>/dev/null";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(CliStatus::OutputFailed));
-    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
-    EXPECT_EQ(std::system((program + " --help >/dev/full 2>/dev/null").c_str()) >> 8,
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::exists(full)) {
+        GTEST_SKIP() << "a device that refuses every write (/dev/full), which Windows does not have";
+    }
+    const std::filesystem::path program = test::ProgramInBinDir("zentu_cli");
+    EXPECT_EQ(test::RunProgram(program, {"--folder", dir.path().string(), "--job", "1"}, full),
               static_cast<int>(CliStatus::OutputFailed));
+    EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    EXPECT_EQ(test::RunProgram(program, {"--help"}, full), static_cast<int>(CliStatus::OutputFailed));
 }
 
 } // namespace

@@ -1,8 +1,14 @@
-/* The calls of the Hamlog record library as this project ships it: libHamlog50.so and libThdll2Vb.so.
+/* The calls of the Hamlog record library as this project ships it: libHamlog50.so and libThdll2Vb.so on Linux,
+ * Hamlog50.dll and Thdll2Vb.dll on Windows.
  *
  * Callers hand in caller-owned areas: a handle area for counting and a record area for reading.
  * The library never writes past the sizes given here. All texts are bytes as stored in the log
- * (CP932), paths are native file name bytes.
+ * (CP932). Paths are native file name bytes on Linux; on Windows they are text in the ANSI code page, CP932
+ * (Shift_JIS) on the Japanese Windows that Hamlog runs on, as for Hamlog's own library.
+ *
+ * On Windows the calls are 32-bit standard calls (__stdcall, HAMLOG_CALL) exported under their plain names
+ * (no "_" before, no "@" and byte count after), as Hamlog's own DLLs export them. A caller that binds them at run
+ * time must declare its function pointers with HAMLOG_CALL.
  *
  * The log
  * -------
@@ -50,6 +56,12 @@
  * return HAMLOG_ERR_HDB_MISSING. The count taken this way never includes records half written. Reading the
  * records later needs no lock: writers only add records after the last one counted, or put a new file in place
  * of the path while the open log keeps the old one.
+ * On Windows the lock is LockFileEx on the one byte at offset 0x7FFFFFFF00000000 of NAME.hdb (shared or
+ * exclusive as above): Windows enforces a lock on the bytes it covers, and this byte lies beyond the end of any
+ * log, so, as with flock, the lock keeps no one from reading or writing the log. Windows also replaces no file
+ * that some program has open: a run that makes a new log lets go of its lock before the renames and waits a few
+ * seconds for other programs to close the old NAME.hdb (a writer that took the lock meanwhile has it open, so
+ * the pair stays the old one or becomes the new one); a log kept open (by a program reading it) is not replaced.
  *
  * Files that are not plain files
  * ------------------------------
@@ -72,9 +84,17 @@
 extern "C" {
 #endif
 
+/* HAMLOG_CALL: the calling convention of every call. HAMLOG_API: how the libraries export them (on Windows
+ * the .def files beside the sources name the exports, so nothing more is needed while building them). */
 #if defined(_WIN32)
-#define HAMLOG_API __declspec(dllexport)
+#define HAMLOG_CALL __stdcall
+#if defined(HAMLOG_BUILDING_LIBRARY)
+#define HAMLOG_API
 #else
+#define HAMLOG_API __declspec(dllimport)
+#endif
+#else
+#define HAMLOG_CALL
 #define HAMLOG_API __attribute__((visibility("default")))
 #endif
 
@@ -102,32 +122,32 @@ extern "C" {
 /* libHamlog50 */
 
 /* HAMLOG_VERSION. */
-HAMLOG_API int GetThdllVersion(void);
+HAMLOG_API int HAMLOG_CALL GetThdllVersion(void);
 /* 1: calls on different record areas may run on different threads at the same time, so one log may be read through
  * two areas on two threads (an area still belongs to one thread at a time). This call is this library's own: a caller
  * that finds no such call in a library reads through one area at a time. */
-HAMLOG_API int HamlogConcurrentAreas(void);
+HAMLOG_API int HAMLOG_CALL HamlogConcurrentAreas(void);
 /* Opens a table for counting: reads and checks its header, takes its record count and closes the file
  * again, so dbf_close frees nothing. The master file plays no part. Returns HAMLOG_OK or an error code;
  * on error the handle counts as not open. */
-HAMLOG_API int dbf_open(const char* path, void* handle);
+HAMLOG_API int HAMLOG_CALL dbf_open(const char* path, void* handle);
 /* The record count N taken by dbf_open, or -1 when the handle is not open (dbf_open failed or was not
  * called, or dbf_close was). */
-HAMLOG_API int dbf_rcount(void* handle);
+HAMLOG_API int HAMLOG_CALL dbf_rcount(void* handle);
 /* Marks the handle not open. Safe on a handle that is not open. */
-HAMLOG_API void dbf_close(void* handle);
+HAMLOG_API void HAMLOG_CALL dbf_close(void* handle);
 /* Opens a log for reading into the record area (`reserved` and `mode` are ignored; callers pass 0).
  * Checks the .hdb first, then the master file. Returns HAMLOG_OK (the empty record is loaded),
  * HAMLOG_ERR_HDB_MISSING, HAMLOG_ERR_HDB_NOT_DBASE, HAMLOG_ERR_HDB_VERSION, HAMLOG_ERR_HDB_INVALID,
  * HAMLOG_ERR_MST_MISSING or HAMLOG_ERR_OUT_OF_MEMORY.
  * An area that still holds an open log is closed first. After a failure the area is not open. */
-HAMLOG_API int HamlogOpen(int reserved, void* record, const char* path, int mode);
+HAMLOG_API int HAMLOG_CALL HamlogOpen(int reserved, void* record, const char* path, int mode);
 /* Loads record `number` (1 to N, N as at HamlogOpen); `mode` is ignored (callers pass 2). Returns 0 when
  * the record was loaded. A number outside 1 to N, a record that can no longer be read (the file shrank),
  * or an area that is not open loads the empty record (every field "") and returns -1. */
-HAMLOG_API int THW_read(void* record, int32_t number, int mode);
+HAMLOG_API int HAMLOG_CALL THW_read(void* record, int32_t number, int mode);
 /* Closes the log and frees everything the area held. Safe after a failed open and when called twice. */
-HAMLOG_API void HamlogClose(void* record, int reserved);
+HAMLOG_API void HAMLOG_CALL HamlogClose(void* record, int reserved);
 
 /* libThdll2Vb */
 
@@ -136,7 +156,7 @@ HAMLOG_API void HamlogClose(void* record, int reserved);
  * character that does not fit whole, and a lead byte without its second byte at the end is left out. A field
  * outside 1 to 16 or beyond the table's fields, the empty
  * record, or an area that is not open gives "". */
-HAMLOG_API void ThwString(char* text, void* record, int16_t field);
+HAMLOG_API void HAMLOG_CALL ThwString(char* text, void* record, int16_t field);
 
 #ifdef __cplusplus
 }

@@ -11,13 +11,13 @@
 #include "text/Cp932Codec.h"
 
 #include "LogWriter.h"
+#include "TestPlatform.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <set>
-#include <sys/stat.h>
 #include <vector>
 
 namespace zentu {
@@ -482,13 +482,13 @@ TEST_F(ConversionRunTest, ReadOnlyOutputsAndSettingsFilesAreKeptAndTheRunIsRefus
     PreviousRun();
     const std::string iniBefore = Ini();
     for (const char* file : {"out/LOGLIST.CSV", "out/LOGLIST.adi", "ini/zentu_1.ini"}) {
-        ASSERT_EQ(::chmod((dir / file).c_str(), 0444), 0);
+        test::SetReadOnly(dir / file, true);
         const RunResult result = Run(4, "1");
         ExpectNothingChanged(result, iniBefore, file);
         EXPECT_NE(result.error.find(std::filesystem::path(file).filename().string()), std::string::npos)
             << result.error;
         EXPECT_NE(result.error.find("読み取り専用"), std::string::npos) << result.error;
-        ASSERT_EQ(::chmod((dir / file).c_str(), 0644), 0);
+        test::SetReadOnly(dir / file, false);
     }
 }
 
@@ -525,7 +525,7 @@ TEST_F(ConversionRunTest, OutputsThatWouldReplaceTheLogOrAProgramFileAndUnusable
     std::string error;
     ASSERT_TRUE(hamlog::CreateLog(dir / "OUT.adi", log, &error)) << error;
     std::filesystem::create_directories(dir / "sub");
-    std::filesystem::create_symlink(dir / "LOG.hdb", dir / "out" / "link.csv");
+    const bool linked = test::MakeSymbolicLink(dir / "LOG.hdb", dir / "out" / "link.csv");
     const std::string logBefore = test::ReadBytes(dir / "LOG.hdb");
     struct Case {
         std::string csv;
@@ -533,18 +533,24 @@ TEST_F(ConversionRunTest, OutputsThatWouldReplaceTheLogOrAProgramFileAndUnusable
         std::string expected; // a part of the message
     };
     const std::string tooLong = (dir / "out" / std::string(263 - dir.path().string().size() - 5, 'n')).string();
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {(dir / "LOG.hdb").string(), "", "LOG.hdb と同じファイルです"},
         {(dir / "sub" / ".." / "LOG.hdb").string(), "", "ログファイル"},
-        {(dir / "out" / "link.csv").string(), "", "ログファイル"},
         {(dir / "LOG.mst").string(), "", "マスターファイル"},
         {(dir / "OUT.CSV").string(), (dir / "OUT.adi").string(), "ADIF ファイル"},
         {(dir / "ini" / "zentu_2.ini").string(), "", "の中にあります"},
         {(dir / "mode_tbl.csv").string(), "", "mode_tbl.csv"},
-        {(dir / "libHamlog50.so").string(), "", "記録ライブラリ"},
+        {(dir / RecordLibrary::mainLibraryFileName()).string(), "", "記録ライブラリ"},
         {tooLong, "", "長すぎます"},
         {(dir / "out" / "OUT\xEF\xBF\xBD.CSV").string(), "", "シフトJIS"},
     };
+    if (linked) {
+        cases.push_back({(dir / "out" / "link.csv").string(), "", "ログファイル"});
+    }
+#ifdef _WIN32
+    // Windows' file names ignore letter case.
+    cases.push_back({(dir / "log.HDB").string(), "", "ログファイル"});
+#endif
     for (const Case& c : cases) {
         settings.set_outcsv_dir = c.csv;
         settings.set_hdb_dir = c.log.empty() ? (dir / "LOG.hdb").string() : c.log;
@@ -660,8 +666,9 @@ TEST(SplitPathTest, SplitsAnExistingFileAndLeavesTheOutputsForAMissingOne) {
     ASSERT_TRUE(SplitPath(path, parts));
     EXPECT_EQ(parts.FileNamePart, "LOGLIST.CSV");
     EXPECT_EQ(parts.ExtensionPart, "CSV");
-    EXPECT_EQ(parts.FolderPart, dir.path().string() + "/");
-    EXPECT_EQ(parts.StemWithDot, dir.path().string() + "/LOGLIST.");
+    const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(parts.FolderPart, dir.path().string() + separator);
+    EXPECT_EQ(parts.StemWithDot, dir.path().string() + separator + "LOGLIST.");
 
     SplitPathParts untouched{"a", "b", "c", "d"};
     EXPECT_FALSE(SplitPath((dir / "missing.csv").string(), untouched));

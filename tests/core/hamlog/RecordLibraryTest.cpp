@@ -26,16 +26,17 @@ TEST(RecordLibraryTest, ReportsAMissingLibraryByName) {
     RecordLibrary library;
     EXPECT_FALSE(library.load(empty.path()));
     EXPECT_FALSE(library.isLoaded());
-    EXPECT_EQ(library.errorString(), "記録ライブラリ " + (empty / "libHamlog50.so").string() +
+    EXPECT_EQ(library.errorString(), "記録ライブラリ " + (empty / RecordLibrary::mainLibraryFileName()).string() +
                                          " を読み込めません（ファイルまたはフォルダーがありません）。");
     EXPECT_EQ(library.countRecords(empty / "x.hdb"), -1);
 }
 
 TEST(RecordLibraryTest, ReportsAMissingCallByName) {
     test::TempDir folder;
-    std::filesystem::copy_file(std::filesystem::path(FAKE_WITHOUT_READ_DIR) / "libHamlog50.so",
-                               folder / "libHamlog50.so");
-    std::filesystem::copy_file(test::BinDir() / "libThdll2Vb.so", folder / "libThdll2Vb.so");
+    const std::string main = RecordLibrary::mainLibraryFileName();
+    const std::string strings = RecordLibrary::stringLibraryFileName();
+    std::filesystem::copy_file(std::filesystem::path(FAKE_WITHOUT_READ_DIR) / main, folder / main);
+    std::filesystem::copy_file(test::BinDir() / strings, folder / strings);
     RecordLibrary library;
     EXPECT_FALSE(library.load(folder.path()));
     EXPECT_NE(library.errorString().find("THW_read"), std::string::npos) << library.errorString();

@@ -1,14 +1,15 @@
 #include "platform/ErrorText.h"
 
+#include "platform/FileLock.h"
+#include "platform/NativeFile.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <set>
-#include <unistd.h>
 
 namespace zentu {
 namespace {
@@ -48,25 +49,45 @@ TEST(ErrorTextTest, EveryErrnoOfTheTableSpeaksOfItsCauseAndOthersStillSpeakJapan
     }
 }
 
-/// The errno a real failure leaves, so the table is checked against what the system says, not against itself.
-int ErrnoOf(int result) {
-    return result < 0 ? errno : 0;
+/// The cause of the failure the system reports when a new file is made at `file`, so the table is checked
+/// against what the system says, not against itself.
+FailureCause CauseOfCreating(const std::filesystem::path& file) {
+    std::FILE* created = CreateNewCFile(file);
+    if (created != nullptr) {
+        std::fclose(created);
+        return FailureCause::Other;
+    }
+    return CauseOfErrno(LastSystemError());
 }
 
 TEST(ErrorTextTest, RealFailuresGetTheUsualCauses) {
     test::TempDir dir;
-    EXPECT_EQ(CauseOfErrno(ErrnoOf(::open((dir / "missing").c_str(), O_RDONLY))), FailureCause::FileMissing);
-    EXPECT_EQ(CauseOfErrno(ErrnoOf(::open((dir / "missing" / "x").c_str(), O_RDONLY))), FailureCause::FileMissing);
-    EXPECT_EQ(CauseOfErrno(ErrnoOf(::open(dir.path().c_str(), O_WRONLY))), FailureCause::IsFolder);
-    EXPECT_EQ(CauseOfErrno(ErrnoOf(::open((dir / std::string(300, 'x')).c_str(), O_RDONLY))),
-              FailureCause::NameTooLong);
+    test::WriteBytes(dir / "file", "x");
+    EXPECT_EQ(CauseOfCreating(dir / "missing" / "x"), FailureCause::FileMissing);
+    EXPECT_EQ(CauseOfCreating(dir / "file" / "x"), FailureCause::FileMissing);
+#ifdef _WIN32
+    // Windows refuses such names itself; a folder opened as a file is an access it does not allow.
+    EXPECT_EQ(CauseOfCreating(dir / "a?b"), FailureCause::InvalidName);
+    EXPECT_EQ(CauseOfCreating(dir / "a<b"), FailureCause::InvalidName);
+    FileLock onFolder;
+    int error = 0;
+    EXPECT_EQ(onFolder.lock(dir.path(), std::chrono::milliseconds(0), error), FileLock::Outcome::Error);
+    EXPECT_EQ(CauseOfErrno(error), FailureCause::AccessDenied);
+#else
+    EXPECT_EQ(CauseOfCreating(dir / std::string(300, 'x')), FailureCause::NameTooLong);
+    FileLock onFolder;
+    int error = 0;
+    EXPECT_EQ(onFolder.lock(dir.path(), std::chrono::milliseconds(0), error), FileLock::Outcome::Error);
+    EXPECT_EQ(CauseOfErrno(error), FailureCause::IsFolder);
 
-    const int full = ::open("/dev/full", O_WRONLY);
-    ASSERT_GE(full, 0);
-    const ssize_t written = ::write(full, "x", 1);
-    const int error = written < 0 ? errno : 0;
-    ::close(full);
-    EXPECT_EQ(CauseOfErrno(error), FailureCause::DiskFull);
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    std::setvbuf(full, nullptr, _IONBF, 0);
+    const bool written = std::fwrite("x", 1, 1, full) == 1;
+    const int writeError = written ? 0 : errno;
+    std::fclose(full);
+    EXPECT_EQ(CauseOfErrno(writeError), FailureCause::DiskFull);
+#endif
 }
 
 } // namespace
