@@ -19,13 +19,16 @@ class ModeTable;
 class RecordLibrary;
 class ReplaceSteps;
 
-/// What a run reports while it works; each program implements it with its own widgets (or text output).
+/// What a run reports while it works; each program implements it with its own widgets (or text output). Every call
+/// comes from the thread that called RunConversion, in order; a window that runs the conversion on a thread of its
+/// own hands what it is told over to its own thread (gui/RunProgress).
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
     /// Called once before the loop with the progress maximum (always at least 1).
     virtual void progressStarted(double maximum) = 0;
-    /// Called once per record looked at, with the number of records looked at before it.
+    /// Called once per record looked at, with the number of records looked at before it, in order (the records of
+    /// a span of the range one after the other once the span is read).
     virtual void progressed(std::int64_t value) = 0;
     /// Called after the loop with the final output count (not called when the log could not be opened).
     virtual void outputCounted(std::int64_t output_count) = 0;
@@ -110,7 +113,8 @@ bool SplitPath(const std::string& path, SplitPathParts& parts);
 void AppendCsvLine(std::string& out, const FieldTexts& fields);
 void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields);
 
-/// The conversion run: reads the job's range of records through the record library, writes the CSV file
+/// The conversion run: reads the job's range of records through the record library (a span of records at a time, on
+/// two threads through two record areas when the library allows it, see OutputWriter), writes the CSV file
 /// and (adif_out "1") the ADIF file, both first to temporary files beside their targets, and in mode 4 prepares
 /// the bookkeeping of the job's settings file the same way; then puts the two or three files in place together
 /// (AtomicFile::commitTogether), and updates `settings`. On failure, wherever it happens, the previous output
