@@ -474,7 +474,7 @@ TEST_F(HamlogLibraryTest, ACopyOfAnAreaReadsNothingOnceItsLogIsClosedAndTwoAreas
     table.records = {table.record({"JA1AAA"})};
     const auto hdb = writeLog(table);
     alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area{};
-    ASSERT_EQ(HamlogOpen(0, area.data(), hdb.c_str(), 0), HAMLOG_OK);
+    ASSERT_EQ(HamlogOpen(0, area.data(), LibraryPath(hdb).c_str(), 0), HAMLOG_OK);
     const auto copy = area; // a misuse the library survives
     HamlogClose(area.data(), 0);
     // A new log may take the closed log's place in the library; the copy must not reach it.
