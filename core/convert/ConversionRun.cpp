@@ -172,17 +172,16 @@ std::int64_t SpanCount(const RecordRange& range) {
 /// counts them). Stops at a record that cannot be read, and when the run has failed.
 void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t firstSpan, std::int64_t step,
                OutputWriter& writer, RunObserver* observer, std::int64_t& progress) {
-    // With two readers each formats its own spans, before it waits for their turn; one reader leaves that to the
-    // writer's thread.
+    // With two readers each formats its own spans; one reader leaves that to the writer's thread.
     const bool formatHere = step > 1;
-    std::unique_ptr<RecordBlock> block = writer.firstBlock();
+    std::unique_ptr<RecordBlock> block = writer.firstBlock(static_cast<int>(firstSpan));
     char date[RecordLibrary::kTextSize];
     char time[RecordLibrary::kTextSize];
     const std::int64_t spans = SpanCount(reading.range);
     for (std::int64_t span = firstSpan; span < spans; span += step) {
         const std::int64_t first = reading.range.first + span * RecordBlock::kSpanRecords;
         const std::int64_t last = std::min(reading.range.last, first + RecordBlock::kSpanRecords - 1);
-        block->start(span);
+        block->start(span, last);
         for (std::int64_t i = first; i <= last; ++i) {
             if (!library.read(static_cast<std::int32_t>(i))) {
                 block->unreadable = i;
@@ -208,10 +207,11 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
                     if (formatHere) {
                         block->format(reading.withAdif, reading.modeTable);
                     }
+                    const int part = block->part();
                     if (!writer.handOver(block)) {
                         return;
                     }
-                    block->start(span);
+                    block->start(span, last, part + 1);
                 }
             }
         }
@@ -223,8 +223,8 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
             return;
         }
         if (observer != nullptr) {
-            // Every span up to this one has been handed over.
-            for (const std::int64_t looked = last - reading.range.first + 1; progress < looked; ++progress) {
+            for (const std::int64_t looked = writer.inOrderThrough() - reading.range.first + 1; progress < looked;
+                 ++progress) {
                 observer->progressed(progress);
             }
         }

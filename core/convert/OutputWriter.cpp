@@ -25,11 +25,14 @@ OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* m
     : m_modeTable(modeTable), m_ownThread(readers < 2) {
     m_csv.file = &csv;
     m_adif.file = adif;
+    // Besides the block each reader fills: with one reader, one being written and one waiting for it; with two, one
+    // each that may wait for its turn while its reader reads on.
+    for (int i = 0; i < 2; ++i) {
+        const int reader = m_ownThread ? 0 : i;
+        m_spare[static_cast<std::size_t>(reader)].push_back(std::make_unique<RecordBlock>());
+        m_spare[static_cast<std::size_t>(reader)].back()->reader = reader;
+    }
     if (m_ownThread) {
-        // Besides the block the reader fills: one being written and one waiting for it.
-        for (int i = 0; i < 2; ++i) {
-            m_spare.push_back(std::make_unique<RecordBlock>());
-        }
         m_thread = std::thread([this] { work(); });
     }
 }
@@ -45,42 +48,65 @@ OutputWriter::~OutputWriter() {
     }
 }
 
-std::unique_ptr<RecordBlock> OutputWriter::firstBlock() {
-    return std::make_unique<RecordBlock>();
+std::unique_ptr<RecordBlock> OutputWriter::firstBlock(int reader) {
+    auto block = std::make_unique<RecordBlock>();
+    block->reader = reader;
+    return block;
 }
 
 bool OutputWriter::handOver(std::unique_ptr<RecordBlock>& block) {
     std::unique_lock lock(m_mutex);
-    const std::int64_t span = block->span();
-    m_changed.wait(lock, [&] { return m_nextSpan == span || m_failed; });
-    if (m_failed) {
-        return false;
-    }
-    const bool endsSpan = block->endsSpan;
-    if (!m_ownThread) {
-        // This reader's turn: the other waits for the next span, so the files and the counts are this thread's.
-        lock.unlock();
-        const bool written = write(*block);
-        lock.lock();
-        m_failed = !written;
-        if (endsSpan && written) {
-            ++m_nextSpan;
+    const auto reader = static_cast<std::size_t>(block->reader);
+    if (m_ownThread) {
+        // One reader: its blocks come in order and go to the writer's thread.
+        if (m_failed) {
+            return false;
         }
-        m_changed.notify_all();
-        return written;
+        if (block->endsSpan) {
+            m_inOrderThrough = block->last();
+        }
+        m_filled.push_back(std::move(block));
+    } else {
+        // Two readers: a block waits among the parked ones until every block before it is written. Whichever reader
+        // hands over the block that is due writes it and the parked blocks that follow it, one thread at a time, so
+        // a reader whose block is not due yet goes on reading.
+        m_parked.emplace(Order{block->span(), block->part()}, std::move(block));
+        while (!m_failed && !m_writing) {
+            const auto due = m_parked.find(Order{m_nextSpan, m_nextPart});
+            if (due == m_parked.end()) {
+                break;
+            }
+            std::unique_ptr<RecordBlock> next = std::move(due->second);
+            m_parked.erase(due);
+            m_writing = true;
+            lock.unlock();
+            const bool written = write(*next);
+            lock.lock();
+            m_writing = false;
+            m_failed = !written;
+            if (next->endsSpan) {
+                ++m_nextSpan;
+                m_nextPart = 0;
+                m_inOrderThrough = next->last();
+            } else {
+                ++m_nextPart;
+            }
+            m_spare[static_cast<std::size_t>(next->reader)].push_back(std::move(next));
+        }
     }
-    if (endsSpan) {
-        ++m_nextSpan;
-    }
-    m_filled.push_back(std::move(block));
     m_changed.notify_all();
-    m_changed.wait(lock, [this] { return !m_spare.empty() || m_failed; });
+    m_changed.wait(lock, [&] { return !m_spare[reader].empty() || m_failed; });
     if (m_failed) {
         return false;
     }
-    block = std::move(m_spare.back());
-    m_spare.pop_back();
+    block = std::move(m_spare[reader].back());
+    m_spare[reader].pop_back();
     return true;
+}
+
+std::int64_t OutputWriter::inOrderThrough() {
+    const std::lock_guard lock(m_mutex);
+    return m_inOrderThrough;
 }
 
 bool OutputWriter::finish() {
@@ -114,7 +140,7 @@ void OutputWriter::work() {
         const bool written = write(*block);
         {
             const std::lock_guard lock(m_mutex);
-            m_spare.push_back(std::move(block));
+            m_spare[static_cast<std::size_t>(block->reader)].push_back(std::move(block));
             m_failed = !written;
         }
         m_changed.notify_all();

@@ -2,13 +2,16 @@
 
 #include "convert/ConversionRun.h"
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zentu {
@@ -22,8 +25,8 @@ class RecordBlock;
 /// first span that could not be read is the one the run fails on. It works in one of two ways:
 /// - one reader: the spans are formatted and written on a thread of this writer's own, while the reader reads on;
 /// - two readers (each taking every other span): each formats its own spans, where their texts are still in the
-///   cache, and writes them itself when their turn comes; the two cores are busy with reading and formatting, and no
-///   third thread takes turns with them.
+///   cache, and the reader that hands over the span that is due writes it and the spans already waiting after it;
+///   the two cores are busy with reading and formatting, and no third thread takes turns with them.
 /// Either way a few blocks of records are in use at a time, so memory stays the same whatever the size of the log.
 class OutputWriter {
 public:
@@ -35,13 +38,15 @@ public:
     OutputWriter(const OutputWriter&) = delete;
     OutputWriter& operator=(const OutputWriter&) = delete;
 
-    /// An empty block for a reader's first span.
-    std::unique_ptr<RecordBlock> firstBlock();
-    /// Hands over a filled block once every span before its span has been handed over, and leaves an empty block in
-    /// its place (the blocks of one span come from one reader, in order). With two readers the block is formatted
-    /// first, by the caller, and written before this returns. False once the run has failed (a span that could not be
-    /// read, a write that failed): then nothing more is written, and the reader stops.
+    /// An empty block for the first span of reader `reader` (0, or 1 for the second of two).
+    std::unique_ptr<RecordBlock> firstBlock(int reader);
+    /// Hands over a filled block and leaves an empty one in its place, waiting while every other block is still to be
+    /// written (the blocks of one span come from one reader, in order). With two readers the caller formats the block
+    /// first. False once the run has failed (a span that could not be read, a write that failed): then nothing more
+    /// is written, and the reader stops.
     bool handOver(std::unique_ptr<RecordBlock>& block);
+    /// The last record of the spans handed over in order so far (0 before the first): progress to show.
+    std::int64_t inOrderThrough();
     /// Writes the spans handed over and the text still held, and ends the thread. False when the run failed.
     bool finish();
 
@@ -80,9 +85,16 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::int64_t m_nextSpan = 0;                       ///< the span to be handed over next
-    std::deque<std::unique_ptr<RecordBlock>> m_filled; ///< handed over in order, still to be written
-    std::vector<std::unique_ptr<RecordBlock>> m_spare; ///< written, to be filled again
+    using Order = std::pair<std::int64_t, int>;             ///< span, part
+    std::int64_t m_nextSpan = 0;                            ///< two readers: the span to be written next
+    int m_nextPart = 0;                                     ///< and its part
+    std::map<Order, std::unique_ptr<RecordBlock>> m_parked; ///< two readers: handed over, waiting for their turn
+    bool m_writing = false;                                 ///< two readers: one of them is writing
+    std::int64_t m_inOrderThrough = 0;
+    std::deque<std::unique_ptr<RecordBlock>> m_filled; ///< one reader: handed over, still to be written
+    /// Written blocks of each reader, to be filled again. Each reader has blocks of its own, so a reader that runs
+    /// ahead never takes the block the other needs for the span that is due.
+    std::array<std::vector<std::unique_ptr<RecordBlock>>, 2> m_spare;
     bool m_finishing = false;
     bool m_stopping = false;
     bool m_failed = false;

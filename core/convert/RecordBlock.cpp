@@ -22,8 +22,10 @@ RecordBlock::RecordBlock() : m_bytes(kStartBytes + kRecordRoom) {
     m_numbers.reserve(static_cast<std::size_t>(kSpanRecords));
 }
 
-void RecordBlock::start(std::int64_t span) {
+void RecordBlock::start(std::int64_t span, std::int64_t last, int part) {
     m_span = span;
+    m_last = last;
+    m_part = part;
     endsSpan = true;
     m_used = 0;
     m_ends.clear();

@@ -25,14 +25,18 @@ public:
 
     RecordBlock();
 
-    /// Starts a block of span number `span`, and forgets what the block held. A span whose texts are too long for
-    /// one block goes in several, the last of which ends the span.
-    void start(std::int64_t span);
+    /// Starts block number `part` of span number `span`, whose last record is `last`, and forgets what the block
+    /// held. A span whose texts are too long for one block goes in several, the last of which ends the span.
+    void start(std::int64_t span, std::int64_t last, int part = 0);
     std::int64_t span() const { return m_span; }
+    int part() const { return m_part; }
+    std::int64_t last() const { return m_last; }
     /// The block has as many bytes of text as a block should hold: the span goes on in another block.
     bool full() const;
     /// Whether this block is the span's last.
     bool endsSpan = true;
+    /// The reader that fills this block (0 or 1); a block always goes back to its reader once it is written.
+    int reader = 0;
 
     /// Adds the record the library has loaded as record `number`: its field texts as ThwString gives them. Field
     /// 15 is not read: no output of the run uses it, and it stays empty here.
@@ -57,6 +61,8 @@ public:
 
 private:
     std::int64_t m_span = 0;
+    std::int64_t m_last = 0;
+    int m_part = 0;
     std::vector<char> m_bytes;
     std::size_t m_used = 0;
     std::vector<std::uint32_t> m_ends; ///< for each record, where each of its sixteen texts ends in m_bytes

@@ -197,13 +197,17 @@ TEST_F(ConversionRunTest, RecordsWithoutAValidDateTimeStayInTheCsvFileAndOutOfTh
 
 TEST_F(ConversionRunTest, ALogOfManySpansIsWrittenInOrderAsOneReaderWouldWriteIt) {
     // The range is read a span at a time, by two threads when the library allows it: the files, the records left
-    // out and the progress must still come in the order of the log.
+    // out and the progress must still come in the order of the log. In the date range mode the second reader's spans
+    // take no record, so it runs ahead of the first.
     ASSERT_TRUE(library.readsAreasConcurrently());
+    constexpr int kCount = 11000;
     std::vector<hamlog::LogRecord> records;
-    const std::set<int> undated = {3, 700, 1300, 1800, 2400, 2500};
-    for (int n = 1; n <= 2600; ++n) {
-        records.push_back(Qso("A\"" + std::to_string(n), undated.count(n) ? "10/13/01" : "10/01/01",
-                              n % 2 == 0 ? "03:00J" : "12:00U"));
+    const std::set<int> undated = {3, 2100, 4300, 6500, 8700, 10900};
+    // Only the first and the third span hold the day the range takes.
+    const auto inRange = [](int n) { return n <= 2048 || (4097 <= n && n <= 6144); };
+    for (int n = 1; n <= kCount; ++n) {
+        const std::string date = undated.count(n) ? "10/13/01" : inRange(n) ? "10/01/01" : "11/06/01";
+        records.push_back(Qso("A\"" + std::to_string(n), date, n % 2 == 0 ? "03:00J" : "12:00U"));
     }
     MakeLog(records);
     settings.adif_out = "1";
@@ -215,7 +219,7 @@ TEST_F(ConversionRunTest, ALogOfManySpansIsWrittenInOrderAsOneReaderWouldWriteIt
     }
     EXPECT_EQ(Csv(), expected);
     EXPECT_EQ(all.adifLeftOut.count, 6);
-    EXPECT_EQ(all.adifLeftOut.firstNumbers, (std::vector<std::int64_t>{3, 700, 1300, 1800, 2400}));
+    EXPECT_EQ(all.adifLeftOut.firstNumbers, (std::vector<std::int64_t>{3, 2100, 4300, 6500, 8700}));
     std::vector<std::int64_t> looked(records.size());
     std::iota(looked.begin(), looked.end(), 0);
     EXPECT_EQ(observer.values, looked);
@@ -226,14 +230,14 @@ TEST_F(ConversionRunTest, ALogOfManySpansIsWrittenInOrderAsOneReaderWouldWriteIt
     const RunResult dated = Run(1);
     ASSERT_TRUE(dated.ok) << dated.error;
     EXPECT_EQ(dated.dateRangeUndecided.count, 6);
-    EXPECT_EQ(dated.dateRangeUndecided.firstNumbers, (std::vector<std::int64_t>{3, 700, 1300, 1800, 2400}));
+    EXPECT_EQ(dated.dateRangeUndecided.firstNumbers, (std::vector<std::int64_t>{3, 2100, 4300, 6500, 8700}));
     // The UTC records of the day are taken; the JST ones fall on the day before.
     expected.clear();
-    for (int n = 1; n <= 2600; n += 2) {
-        expected += undated.count(n) ? "" : CsvLine(records[static_cast<std::size_t>(n - 1)]);
+    for (int n = 1; n <= kCount; n += 2) {
+        expected += undated.count(n) || !inRange(n) ? "" : CsvLine(records[static_cast<std::size_t>(n - 1)]);
     }
     EXPECT_EQ(Csv(), expected);
-    EXPECT_EQ(dated.output_count, 1299);
+    EXPECT_EQ(dated.output_count, 2047);
 }
 
 TEST_F(ConversionRunTest, LongTextsThatFillMoreThanOneBlockAreWrittenWhole) {
