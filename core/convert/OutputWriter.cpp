@@ -7,13 +7,13 @@ namespace zentu {
 
 namespace {
 
-/// Output is gathered in memory and handed to the file in pieces of about this size.
+/// Small blocks' text is gathered in memory and handed to the file in pieces of about this size.
 constexpr std::size_t kWriteSize = 1 << 20;
 
 } // namespace
 
 bool OutputWriter::Output::writeIfFull(bool always) {
-    if (file == nullptr || (!always && text.size() < kWriteSize)) {
+    if (file == nullptr || text.empty() || (!always && text.size() < kWriteSize)) {
         return true;
     }
     const bool written = file->write(text);
@@ -162,9 +162,28 @@ bool OutputWriter::write(RecordBlock& block) {
     m_outputCount += static_cast<std::int64_t>(block.size());
     m_undecided.merge(block.undecided);
     m_adifLeftOut.merge(block.adifLeftOut);
-    m_csv.text += block.csvText;
-    m_adif.text += block.adifText;
-    return writeOut(m_csv, false) && writeOut(m_adif, false);
+    return add(m_csv, block.csvText) && add(m_adif, block.adifText);
+}
+
+bool OutputWriter::add(Output& output, const std::string& text) {
+    if (output.file == nullptr) {
+        return true;
+    }
+    // A block of the usual size is written as it stands, without first being copied into the gathered text; only
+    // small blocks (a date range that takes few records of a span) are gathered, so the file is not written in
+    // many small pieces.
+    if (text.size() < kWriteSize / 16) {
+        output.text += text;
+        return writeOut(output, false);
+    }
+    if (!writeOut(output, true)) {
+        return false;
+    }
+    if (!output.file->write(text)) {
+        m_error = output.file->errorString();
+        return false;
+    }
+    return true;
 }
 
 bool OutputWriter::writeOut(Output& output, bool always) {

@@ -72,6 +72,8 @@ private:
     bool write(RecordBlock& block);
     /// Writes the output's text when it has gathered enough (or `always`); false with m_error set when it failed.
     bool writeOut(Output& output, bool always);
+    /// Adds a block's text to an output, after the text gathered before it; false with m_error set when it failed.
+    bool add(Output& output, const std::string& text);
 
     Output m_csv;
     Output m_adif;
