@@ -16,6 +16,7 @@ constexpr std::array kErrnoCauses = {
 #ifdef EDQUOT
     ErrnoCause{EDQUOT, FailureCause::DiskFull},
 #endif
+    ErrnoCause{EFBIG, FailureCause::FileTooLarge},
     ErrnoCause{EROFS, FailureCause::ReadOnlyFileSystem},
     ErrnoCause{EISDIR, FailureCause::IsFolder},
     ErrnoCause{ENAMETOOLONG, FailureCause::NameTooLong},
@@ -47,6 +48,8 @@ std::string_view CausePhrase(FailureCause cause) {
         return "アクセスが許可されていません";
     case FailureCause::DiskFull:
         return "ディスクの空き容量が足りません";
+    case FailureCause::FileTooLarge:
+        return "ファイルが大きすぎて、このディスクには書き込めません";
     case FailureCause::ReadOnlyFileSystem:
         return "ディスクが読み取り専用です";
     case FailureCause::ReadOnlyFile:

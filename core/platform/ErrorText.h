@@ -15,6 +15,7 @@ enum class FailureCause {
     FileMissing,        ///< the file or a folder on its path is not there
     AccessDenied,       ///< the system does not allow the access
     DiskFull,           ///< no room left on the disk (or the user's quota is used up)
+    FileTooLarge,       ///< the file would grow past what the disk's format allows (4 GB on FAT32)
     ReadOnlyFileSystem, ///< the disk is mounted read-only
     ReadOnlyFile,       ///< the file itself is marked read-only
     IsFolder,           ///< a folder stands where a file is wanted

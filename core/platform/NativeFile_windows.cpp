@@ -34,6 +34,8 @@ int ErrnoOfWindowsError(unsigned long code) {
     case ERROR_HANDLE_DISK_FULL:
     case 1295: // ERROR_DISK_QUOTA_EXCEEDED, which mingw's headers lack
         return ENOSPC;
+    case ERROR_FILE_TOO_LARGE:
+        return EFBIG;
     case ERROR_WRITE_PROTECT:
         return EROFS;
     case ERROR_FILENAME_EXCED_RANGE:

@@ -16,9 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <numeric>
 #include <set>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace zentu {
 namespace {
@@ -480,6 +485,32 @@ TEST_F(ConversionRunTest, NeitherOutputNorTheBookkeepingChangesWhenALaterFileCan
     EXPECT_EQ(Csv(), ExpectedCsv({1, 2}));
     EXPECT_EQ(settings.last_end_rec_no, "2");
 }
+
+#ifndef _WIN32
+TEST_F(ConversionRunTest, AWriteThatFailsHalfWayKeepsThePreviousFilesAndNamesTheFileAndTheCause) {
+    // Files of this process may not grow past 64 KiB while the run works (as a FAT32 disk stops a file at 4 GB): the
+    // CSV file of this log is larger, so one of its writes fails after others went through.
+    std::vector<hamlog::LogRecord> records;
+    for (int n = 1; n <= 3000; ++n) {
+        records.push_back(Qso("JA" + std::to_string(n), "10/01/01", "00:00J"));
+    }
+    MakeLog(records);
+    PreviousRun();
+    const std::string iniBefore = Ini();
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const RunResult result = Run(4, "1");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ExpectNothingChanged(result, iniBefore, "file size limit");
+    EXPECT_NE(result.error.find("LOGLIST.CSV"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("ファイルが大きすぎて"), std::string::npos) << result.error;
+}
+#endif
 
 TEST_F(ConversionRunTest, ReadOnlyOutputsAndSettingsFilesAreKeptAndTheRunIsRefused) {
     MakeLog({Qso("A1", "10/01/01", "00:00J")});
