@@ -162,10 +162,10 @@ bool OutputWriter::write(RecordBlock& block) {
     m_outputCount += static_cast<std::int64_t>(block.size());
     m_undecided.merge(block.undecided);
     m_adifLeftOut.merge(block.adifLeftOut);
-    return add(m_csv, block.csvText) && add(m_adif, block.adifText);
+    return add(m_csv, block.csvText()) && add(m_adif, block.adifText);
 }
 
-bool OutputWriter::add(Output& output, const std::string& text) {
+bool OutputWriter::add(Output& output, std::string_view text) {
     if (output.file == nullptr) {
         return true;
     }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -73,7 +74,7 @@ private:
     /// Writes the output's text when it has gathered enough (or `always`); false with m_error set when it failed.
     bool writeOut(Output& output, bool always);
     /// Adds a block's text to an output, after the text gathered before it; false with m_error set when it failed.
-    bool add(Output& output, const std::string& text);
+    bool add(Output& output, std::string_view text);
 
     Output m_csv;
     Output m_adif;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentu {
@@ -13,10 +14,11 @@ namespace zentu {
 class ModeTable;
 class RecordLibrary;
 
-/// One span of a run's range (or a part of it) as it was read: the field texts of the records taken, one text after
-/// another in one buffer, with their record numbers, and what else the reading found (records whose date could not be
-/// compared, a record that could not be read). What the run's reading hands to its writing; the record library writes
-/// each text straight into the buffer, so a text is copied once on its way from the log to the output.
+/// One span of a run's range (or a part of it) as it was read: the records taken, kept as the CSV lines the output
+/// file gets, with their record numbers, and what else the reading found (records whose date could not be compared, a
+/// record that could not be read). What the run's reading hands to its writing. The record library writes each text
+/// straight into its place between the line's quotes, so the CSV text is made while the log is read, without a copy
+/// of its own; the ADIF record reads the same texts where they stand.
 class RecordBlock {
 public:
     /// Records of the range a span holds (the last span may hold fewer). A span is larger than the record library's
@@ -38,8 +40,9 @@ public:
     /// The reader that fills this block (0 or 1); a block always goes back to its reader once it is written.
     int reader = 0;
 
-    /// Adds the record the library has loaded as record `number`: its field texts as ThwString gives them. Field
-    /// 15 is not read: no output of the run uses it, and it stays empty here.
+    /// Adds the record the library has loaded as record `number` as its CSV line: fields 1 to 14 and 16 as ThwString
+    /// gives them, each in quotes, quotes inside doubled. Field 15 is not read: no output of the run uses it, and it
+    /// stays empty here.
     void addLoaded(RecordLibrary& library, std::int64_t number);
     /// Records taken.
     std::size_t size() const { return m_numbers.size(); }
@@ -51,11 +54,12 @@ public:
     /// The first record of the span that could not be read (0 when all could): the span ends there.
     std::int64_t unreadable = 0;
 
-    /// Formats the records taken as CSV lines into csvText and (`withAdif`) as ADIF records into adifText, noting the
-    /// records left out of the ADIF file.
+    /// The CSV lines of the records taken, one after another.
+    std::string_view csvText() const { return {m_bytes.data(), m_used}; }
+    /// Formats (`withAdif`) the records taken as ADIF records into adifText, noting the records left out of the ADIF
+    /// file.
     void format(bool withAdif, const ModeTable* modeTable);
     bool formatted = false;
-    std::string csvText;
     std::string adifText;
     LeftOutRecords adifLeftOut;
 
@@ -63,9 +67,17 @@ private:
     std::int64_t m_span = 0;
     std::int64_t m_last = 0;
     int m_part = 0;
-    std::vector<char> m_bytes;
+    /// Where a field's text is: its first byte in m_bytes, or (with kAside set) in m_aside, and its length.
+    struct TextPlace {
+        std::uint32_t start;
+        std::uint32_t length;
+    };
+    static constexpr std::uint32_t kAside = 0x80000000u;
+
+    std::vector<char> m_bytes; ///< the CSV lines
     std::size_t m_used = 0;
-    std::vector<std::uint32_t> m_ends; ///< for each record, where each of its sixteen texts ends in m_bytes
+    std::vector<TextPlace> m_places; ///< sixteen for each record
+    std::string m_aside;             ///< texts that hold quotes, as they were read (their CSV form doubles them)
     std::vector<std::int64_t> m_numbers;
 };
 
