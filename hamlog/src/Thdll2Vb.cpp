@@ -121,12 +121,14 @@ extern "C" void HAMLOG_CALL ThwString(char* text, void* record, int16_t field) {
     }
     const auto index = static_cast<std::size_t>(field - 1);
     const char* bytes = current + AreaFieldOffset(record, index);
-    std::size_t length = AreaFieldLength(record, index);
-    // The caller's text ends at the first NUL, so the field's text does too: some tools pad fields with NULs, and
-    // the checks below must see the text the caller gets.
-    length = FirstNul(bytes, length);
-    // Fields are padded with blanks.
-    length = WithoutTrailingBlanks(bytes, length);
+    // Fields are padded with blanks, and the caller's text ends at the first NUL, so the field's text does too (some
+    // tools pad fields with NULs, and the checks below must see the text the caller gets): the text is what comes
+    // before the first NUL, without its trailing blanks. The blanks at the field's end are left out first, so the
+    // search for a NUL does not walk through the padding; a NUL can only lie before the blanks found there.
+    std::size_t length = WithoutTrailingBlanks(bytes, AreaFieldLength(record, index));
+    if (const std::size_t nul = FirstNul(bytes, length); nul < length) {
+        length = WithoutTrailingBlanks(bytes, nul);
+    }
     // A text cut to fit the buffer, or one that ends in what may be a lead byte, is walked from its start to see
     // where its characters end: another dBase tool may have cut a value inside a double-byte character, and half
     // a character would make the text that follows it unreadable.
