@@ -47,9 +47,11 @@ std::optional<chr::year_month_day> MakeDate(int year, int month, int day) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
         return std::nullopt;
     }
-    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) {
-        return std::nullopt;
+    if (day > kDays[month - 1]) {
+        const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+        if (!(month == 2 && day == 29 && leap)) {
+            return std::nullopt;
+        }
     }
     return chr::year_month_day{chr::year{year}, chr::month{static_cast<unsigned>(month)},
                                chr::day{static_cast<unsigned>(day)}};
@@ -332,11 +334,20 @@ std::optional<RecordMoment> ReadRecordMoment(std::string_view dateField, std::st
                         time.find('J') != std::string_view::npos};
 }
 
-/// Whether a date (as yyyymmdd) may lie within one calendar day of an edge date: never when the numbers are further
-/// apart than the last day of a year and the first of the next. Only then are the calendar days compared.
+/// Whether a date (as yyyymmdd) may lie within one calendar day of an edge date: the numbers are at most one apart
+/// (days of one month), or one is the first of a month and the other a day from the 28th on of the month before (the
+/// turn of a month or a year). Only then are the calendar days compared.
 bool MayBeNextTo(std::int64_t date, std::int64_t edge) {
-    constexpr std::int64_t kYearTurn = 10000 - 1231 + 101; // 20101231 to 20110101
-    return date - edge <= kYearTurn && edge - date <= kYearTurn;
+    if (date - edge <= 1 && edge - date <= 1) {
+        return true;
+    }
+    const auto monthBefore = [](std::int64_t yearMonth) {
+        return yearMonth % 100 == 1 ? yearMonth - 100 + 11 : yearMonth - 1;
+    };
+    const auto turnsInto = [&](std::int64_t earlier, std::int64_t later) {
+        return later % 100 == 1 && earlier % 100 >= 28 && earlier / 100 == monthBefore(later / 100);
+    };
+    return turnsInto(date, edge) || turnsInto(edge, date);
 }
 
 } // namespace

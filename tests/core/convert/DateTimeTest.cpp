@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -184,6 +186,47 @@ TEST(DateFilter, EdgeShiftCrossesALeapDay) {
     EXPECT_EQ(Date_sub("08/03/01", "05:00J", keys, "JST"), DateDecision::Take);
     EXPECT_EQ(Date_sub("08/02/29", "23:00J", keys, "JST"), DateDecision::Skip);
     EXPECT_EQ(Date_sub("08/02/29", "15:00U", keys, "JST"), DateDecision::Take);
+}
+
+TEST(DateFilter, EveryMinuteNearTheTurnsOfMonthsAndYearsIsDecidedByItsUtcTime) {
+    // Ranges whose JST or UTC edges fall next to the turn of a month, a leap day and a year, held against the record's
+    // UTC time worked out with the calendar: a J time is 9 hours ahead of UTC, any other is UTC.
+    namespace chr = std::chrono;
+    const auto key = [](chr::sys_time<chr::minutes> t) {
+        const chr::year_month_day d{chr::floor<chr::days>(t)};
+        const auto m = (t - chr::floor<chr::days>(t)).count();
+        return (static_cast<std::int64_t>(static_cast<int>(d.year())) * 10000 + static_cast<unsigned>(d.month()) * 100 +
+                static_cast<unsigned>(d.day())) *
+                   10000 +
+               m / 60 * 100 + m % 60;
+    };
+    const auto text = [](int a, int b, int c, char sep) {
+        char out[16];
+        std::snprintf(out, sizeof out, "%02d%c%02d%c%02d", a % 100, sep, b, sep, c);
+        return std::string(out);
+    };
+    for (const auto& [start, end] : {std::pair{"20120301", "20121231"}, std::pair{"20120229", "20130101"}}) {
+        for (const char* uj : {"JST", "UTC"}) {
+            const RangeKeys keys = MakeRangeKeys(start, end, uj);
+            for (const chr::sys_days around :
+                 {chr::sys_days{chr::year{2012} / 2 / 26}, chr::sys_days{chr::year{2012} / 12 / 29}}) {
+                for (chr::sys_time<chr::minutes> t = around; t < around + chr::days{5}; t += chr::minutes{29}) {
+                    const chr::year_month_day d{chr::floor<chr::days>(t)};
+                    const auto m = static_cast<int>((t - chr::floor<chr::days>(t)).count());
+                    const std::string date =
+                        text(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
+                             static_cast<int>(static_cast<unsigned>(d.day())), '/');
+                    for (const char zone : {'J', 'U'}) {
+                        const std::string time = text(m / 60, m % 60, 0, ':').substr(0, 5) + zone;
+                        const std::int64_t utc = key(zone == 'J' ? t - chr::hours{9} : t);
+                        const bool taken = keys.start_key <= utc && utc <= keys.end_key;
+                        EXPECT_EQ(Date_sub(date, time, keys, uj), taken ? DateDecision::Take : DateDecision::Skip)
+                            << start << "-" << end << " " << uj << " " << date << " " << time;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(DateFilter, DateOnlyRangeIgnoresTimes) {
