@@ -57,9 +57,9 @@ struct Sample {
     long long bytes = 0;
 };
 
-// Runs `work` in a child process, which times itself and reports its time and output size through a pipe (for work
-// that must first set up what is not timed, such as a window).
-Sample MeasureTimed(const std::function<Sample()>& work) {
+// Runs `work` in a child process, so that every measurement starts from the same state and its peak memory is its
+// own, and hands back what the child returned (a plain struct, sent through a pipe) and the child's resource use.
+template <typename Result> Result InChildProcess(const std::function<Result()>& work, rusage* usage = nullptr) {
     int channel[2];
     if (pipe(channel) != 0) {
         std::perror("pipe");
@@ -68,22 +68,30 @@ Sample MeasureTimed(const std::function<Sample()>& work) {
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        const Sample sample = work();
-        if (write(channel[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
+        const Result result = work();
+        if (write(channel[1], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) {
             _exit(1);
         }
         _exit(0);
     }
     close(channel[1]);
-    Sample sample;
-    if (read(channel[0], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
+    Result result;
+    if (read(channel[0], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) {
         std::cerr << "a measurement failed\n";
         std::exit(1);
     }
     close(channel[0]);
     int status = 0;
+    rusage ignored{};
+    wait4(child, &status, 0, usage != nullptr ? usage : &ignored);
+    return result;
+}
+
+// Runs `work` in a child process, which times itself and reports its time and output size (for work that must first
+// set up what is not timed, such as a window).
+Sample MeasureTimed(const std::function<Sample()>& work) {
     rusage usage{};
-    wait4(child, &status, 0, &usage);
+    Sample sample = InChildProcess(work, &usage);
     sample.peakKiB = usage.ru_maxrss;
     return sample;
 }
@@ -254,14 +262,7 @@ void MakeViewerCsv(const fs::path& file, long long lines) {
 // Opens `file` in the output viewer in a child process: the time until the list has been painted, then a run of
 // scroll steps through the whole list (page by page near the start, then jumps to the end), timing the slowest.
 ViewerSample MeasureViewer(const fs::path& file, const fs::path& folder) {
-    int channel[2];
-    if (pipe(channel) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
+    return InChildProcess<ViewerSample>([&] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int argc = 1;
         char name[] = "zentu_bench";
@@ -294,21 +295,8 @@ ViewerSample MeasureViewer(const fs::path& file, const fs::path& folder) {
                 std::max(sample.slowestScrollSeconds, static_cast<double>(clock.nsecsElapsed()) / 1e9);
         }
         sample.peakKiB = StatusKiB("VmHWM");
-        if (write(channel[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    close(channel[1]);
-    ViewerSample sample;
-    if (read(channel[0], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
-        std::cerr << "the viewer measurement failed\n";
-        std::exit(1);
-    }
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return sample;
+        return sample;
+    });
 }
 
 /// Prompts of a measurement: no box is ever shown; a failure ends the measurement.

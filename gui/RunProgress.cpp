@@ -1,6 +1,7 @@
 #include "gui/RunProgress.h"
 
 #include "convert/JobTexts.h"
+#include "gui/BusyWindows.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -66,6 +67,16 @@ void RunProgress::outputCounted(std::int64_t output_count) {
 void RunProgress::showProgress() {
     m_bar->setValue(
         static_cast<int>(std::min<std::int64_t>(m_value.load(std::memory_order_relaxed), m_bar->maximum())));
+}
+
+RunResult RunFromWindow(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
+                        QProgressBar* bar, QLabel* outputCount) {
+    RunProgress progress(bar, outputCount);
+    JobSettings copy = settings;
+    RunResult result;
+    RunKeepingWindowsPainted([&] { result = RunConversion(library, copy, input, options, &progress); });
+    settings = copy;
+    return result;
 }
 
 } // namespace zentu

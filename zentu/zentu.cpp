@@ -14,7 +14,6 @@
 #include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
-#include "gui/BusyWindows.h"
 #include "gui/PathLabel.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
@@ -224,16 +223,7 @@ void zentu::ShowJobRegistry() {
         SetText(m_ui->Label14, QString::fromUtf8(texts::kJobEmpty).arg(WideDigit(job)), kLightRed);
         m_ui->cmdHenkan->setEnabled(false);
         m_ui->mnuDelJob->setEnabled(false);
-        m_ui->Text1->clear();
-        for (QLineEdit* box : {m_ui->Text2_0, m_ui->Text2_1, m_ui->Text2_2}) {
-            box->clear();
-        }
-        for (QLabel* label :
-             {m_ui->lblInFile, m_ui->lblOutFile, m_ui->Label3, m_ui->lblInfo, m_ui->lblOutRec, m_ui->lblMsg}) {
-            label->clear();
-        }
-        m_ui->lblInFile->setToolTip(QString());
-        m_ui->lblOutFile->setToolTip(QString());
+        clearJobTexts();
         m_state.JobHasContent = m_state.RangeSaved = m_state.ConfigSaved = false;
     } else {
         m_state.JobHasContent = m_state.RangeSaved = m_state.ConfigSaved = true;
@@ -360,16 +350,7 @@ void zentu::DeleteJob() {
     const JobRegistry registry(m_state.ProgramFolder);
     std::error_code ignored;
     std::filesystem::remove(registry.path(job), ignored);
-    m_ui->Text1->clear();
-    for (QLineEdit* box : {m_ui->Text2_0, m_ui->Text2_1, m_ui->Text2_2}) {
-        box->clear();
-    }
-    for (QLabel* label :
-         {m_ui->lblInFile, m_ui->lblOutFile, m_ui->Label3, m_ui->lblInfo, m_ui->lblOutRec, m_ui->lblMsg}) {
-        label->clear();
-    }
-    m_ui->lblInFile->setToolTip(QString());
-    m_ui->lblOutFile->setToolTip(QString());
+    clearJobTexts();
     std::string error;
     if (!registry.writeEmptySlot(job, &error)) {
         m_prompts.warn(this, Q(error));
@@ -398,14 +379,9 @@ void zentu::runJob() {
     options.modeTable = &m_state.mode_table;
     options.storeSignature = true;
     options.saveAllKeys = true;
-    // The run works on a thread of its own with its own copy of the settings. Meanwhile every window stays painted
-    // and ignores the user's input, so nothing else starts (no second run, no change of settings) until it ends.
-    RunProgress progress(m_ui->ProgressBar1, m_ui->lblOutRec);
-    const RunInput input = m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob);
-    JobSettings settings = m_state.settings;
-    RunResult result;
-    RunKeepingWindowsPainted([&] { result = RunConversion(m_state.library, settings, input, options, &progress); });
-    m_state.settings = settings;
+    const RunResult result = RunFromWindow(m_state.library, m_state.settings,
+                                           m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob), options,
+                                           m_ui->ProgressBar1, m_ui->lblOutRec);
     m_running = false;
     if (result.ok) {
         if (!result.adifPath.empty()) {
@@ -613,6 +589,20 @@ void zentu::showCheckMarks() {
     for (int n = 1; n <= 9; ++n) {
         m_jobActions[static_cast<std::size_t>(n)]->setChecked(registry.isRegistered(n));
     }
+}
+
+// Empties the job's name, notes, paths, summary and run texts, as for a job that has none.
+void zentu::clearJobTexts() {
+    m_ui->Text1->clear();
+    for (QLineEdit* box : {m_ui->Text2_0, m_ui->Text2_1, m_ui->Text2_2}) {
+        box->clear();
+    }
+    for (QLabel* label :
+         {m_ui->lblInFile, m_ui->lblOutFile, m_ui->Label3, m_ui->lblInfo, m_ui->lblOutRec, m_ui->lblMsg}) {
+        label->clear();
+    }
+    m_ui->lblInFile->setToolTip(QString());
+    m_ui->lblOutFile->setToolTip(QString());
 }
 
 void zentu::repaintRunTexts() {

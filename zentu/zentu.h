@@ -90,6 +90,7 @@ private:
     void showAdif();
     void showCheckMarks();
     void repaintRunTexts();
+    void clearJobTexts();
 
     std::unique_ptr<Ui::zentu> m_ui;
     ZentuState& m_state;

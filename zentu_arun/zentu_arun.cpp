@@ -269,13 +269,9 @@ void zentu_arun::runConversion() {
     options.storeSignature = false;
     options.saveAllKeys = false;
 
-    // The run works on a thread of its own with its own copy of the settings, while the window stays painted.
-    RunProgress progress(m_ui->ProgressBar1, m_ui->lblOutRec);
-    const RunInput input = m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob);
-    JobSettings settings = m_state.settings;
-    RunResult result;
-    RunKeepingWindowsPainted([&] { result = RunConversion(m_state.library, settings, input, options, &progress); });
-    m_state.settings = settings;
+    const RunResult result = RunFromWindow(m_state.library, m_state.settings,
+                                           m_state.plan.runInput(m_state.ProgramFolder, m_state.CurrentJob), options,
+                                           m_ui->ProgressBar1, m_ui->lblOutRec);
     if (result.ok) {
         SetText(m_ui->lblMsg, QString::fromUtf8(texts::kDone), kRunLightBlue);
         SetText(m_ui->Label7, QString::fromUtf8(texts::kDoneLong), kRunLightBlue);

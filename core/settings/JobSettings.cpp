@@ -16,7 +16,7 @@ namespace zentu {
 namespace {
 
 /// One key of the settings file: its section, its name and the field that holds it.
-struct KeySpec {
+struct KeyEntry {
     std::string_view section;
     std::string_view key;
     std::string JobSettings::*field;
@@ -27,7 +27,7 @@ constexpr std::string_view kSetHdb = "Set_hdb";
 constexpr std::string_view kJobRun = "JOB_run";
 
 /// The sixteen keys in file order. A new file gets its sections and keys in exactly this order.
-const std::array<KeySpec, 16> kKeys = {{
+const std::array<KeyEntry, 16> kKeys = {{
     {kConfig, "version", &JobSettings::version},
     {kConfig, "set_hdb_dir", &JobSettings::set_hdb_dir},
     {kConfig, "set_outcsv_dir", &JobSettings::set_outcsv_dir},
@@ -99,15 +99,15 @@ bool ChangedKeyWrites(const std::filesystem::path& file, const JobSettings& sett
                       std::vector<ProfileFile::KeyValue>& writes, std::string* error) {
     writes.clear();
     for (const std::size_t i : indices) {
-        const KeySpec& spec = kKeys[i];
+        const KeyEntry& entry = kKeys[i];
         std::string bytes;
         if (i == kSignatureIndex && signatureBytes != nullptr) {
             bytes = *signatureBytes;
         } else {
             const std::string_view text =
-                i == kVersionIndex ? programVersion : std::string_view(settings.*(spec.field));
+                i == kVersionIndex ? programVersion : std::string_view(settings.*(entry.field));
             if (i != kVersionIndex) {
-                const auto stored = ProfileFile::findString(file, spec.section, spec.key, BufferSizeOf(i));
+                const auto stored = ProfileFile::findString(file, entry.section, entry.key, BufferSizeOf(i));
                 if (stored && FieldText(i, *stored) == text) {
                     continue;
                 }
@@ -115,12 +115,12 @@ bool ChangedKeyWrites(const std::filesystem::path& file, const JobSettings& sett
             CodecResult encoded = Cp932Codec::encode(text);
             if (!encoded.ok) {
                 SetError(error, "ジョブ設定ファイル " + Utf8FromPath(file) + " に保存できませんでした（" +
-                                    std::string(spec.key) + " の値にシフトJIS (CP932) で表せない文字があります）。");
+                                    std::string(entry.key) + " の値にシフトJIS (CP932) で表せない文字があります）。");
                 return false;
             }
             bytes = std::move(encoded.text);
         }
-        writes.push_back({std::string(spec.section), std::string(spec.key), std::move(bytes)});
+        writes.push_back({std::string(entry.section), std::string(entry.key), std::move(bytes)});
     }
     return true;
 }
