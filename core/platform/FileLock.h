@@ -13,11 +13,18 @@ namespace zentu {
 class FileLock {
 public:
     FileLock() = default;
-    ~FileLock();
+    ~FileLock() { unlock(); }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
-    FileLock(FileLock&& other) noexcept;
-    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) { other.m_handle = -1; }
+    FileLock& operator=(FileLock&& other) noexcept {
+        if (this != &other) {
+            unlock();
+            m_handle = other.m_handle;
+            other.m_handle = -1;
+        }
+        return *this;
+    }
 
     /// Outcome of an attempt to take the lock.
     enum class Outcome {

@@ -8,23 +8,6 @@
 
 namespace zentu {
 
-FileLock::~FileLock() {
-    unlock();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) {
-    other.m_handle = -1;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        unlock();
-        m_handle = other.m_handle;
-        other.m_handle = -1;
-    }
-    return *this;
-}
-
 FileLock::Outcome FileLock::lock(const std::filesystem::path& file, std::chrono::milliseconds wait, int& error) {
     unlock();
     int fd;

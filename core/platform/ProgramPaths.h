@@ -34,10 +34,12 @@ std::string FolderWithSeparator(const std::filesystem::path& folder);
 /// The fixed default files of the Windows program: in the folder Hamlog below the user's home folder here, in
 /// C:\Hamlog on Windows.
 struct DefaultHamlogFiles {
-    static std::filesystem::path log();       ///< Hamlog.hdb
-    static std::filesystem::path outputCsv(); ///< LOGLIST.CSV
-    static std::filesystem::path qslInput();  ///< LOGLIST_0.csv
-    static std::filesystem::path qslOutput(); ///< LOGLIST_not_yet_qsl.csv
+    /// The folder of the files below (one file per platform says where it is).
+    static std::filesystem::path folder();
+    static std::filesystem::path log() { return folder() / "Hamlog.hdb"; }
+    static std::filesystem::path outputCsv() { return folder() / "LOGLIST.CSV"; }
+    static std::filesystem::path qslInput() { return folder() / "LOGLIST_0.csv"; }
+    static std::filesystem::path qslOutput() { return folder() / "LOGLIST_not_yet_qsl.csv"; }
 };
 
 } // namespace zentu

@@ -54,23 +54,8 @@ std::string FolderWithSeparator(const std::filesystem::path& folder) {
     return text;
 }
 
-namespace {
-std::filesystem::path HamlogFolder() {
+std::filesystem::path DefaultHamlogFiles::folder() {
     return HomeFolder() / "Hamlog";
-}
-} // namespace
-
-std::filesystem::path DefaultHamlogFiles::log() {
-    return HamlogFolder() / "Hamlog.hdb";
-}
-std::filesystem::path DefaultHamlogFiles::outputCsv() {
-    return HamlogFolder() / "LOGLIST.CSV";
-}
-std::filesystem::path DefaultHamlogFiles::qslInput() {
-    return HamlogFolder() / "LOGLIST_0.csv";
-}
-std::filesystem::path DefaultHamlogFiles::qslOutput() {
-    return HamlogFolder() / "LOGLIST_not_yet_qsl.csv";
 }
 
 } // namespace zentu

@@ -66,24 +66,9 @@ std::string FolderWithSeparator(const std::filesystem::path& folder) {
     return text;
 }
 
-namespace {
 // The Windows program's fixed folder.
-std::filesystem::path HamlogFolder() {
+std::filesystem::path DefaultHamlogFiles::folder() {
     return std::filesystem::path(L"C:\\Hamlog");
-}
-} // namespace
-
-std::filesystem::path DefaultHamlogFiles::log() {
-    return HamlogFolder() / "Hamlog.hdb";
-}
-std::filesystem::path DefaultHamlogFiles::outputCsv() {
-    return HamlogFolder() / "LOGLIST.CSV";
-}
-std::filesystem::path DefaultHamlogFiles::qslInput() {
-    return HamlogFolder() / "LOGLIST_0.csv";
-}
-std::filesystem::path DefaultHamlogFiles::qslOutput() {
-    return HamlogFolder() / "LOGLIST_not_yet_qsl.csv";
 }
 
 } // namespace zentu

@@ -1,8 +1,19 @@
 #include "HamlogTestFiles.h"
 
+#include "hamlog/HamlogApi.h"
+
+#include <array>
 #include <chrono>
 
 namespace hamlog::test {
+
+int CountRecords(const std::filesystem::path& hdb) {
+    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
+    dbf_open(LibraryPath(hdb).c_str(), handle.data());
+    const int count = dbf_rcount(handle.data());
+    dbf_close(handle.data());
+    return count;
+}
 
 namespace {
 

@@ -30,6 +30,9 @@ inline std::string LibraryPath(const std::filesystem::path& path) {
     return zentu::NativePathBytes(path);
 }
 
+/// The record count of a log as the library's counting calls give it (-1 when it cannot be counted).
+int CountRecords(const std::filesystem::path& hdb);
+
 /// A dBase III table put together byte by byte, with every header value open to damage.
 struct HandTable {
     unsigned char version = 0x03;

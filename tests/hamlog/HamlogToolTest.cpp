@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+using hamlog::test::CountRecords;
 using hamlog::test::CsvLine;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
@@ -23,14 +24,6 @@ using hamlog::test::ToolProcess;
 using hamlog::test::WriteFile;
 
 namespace {
-
-int CountRecords(const std::filesystem::path& hdb) {
-    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
-    dbf_open(LibraryPath(hdb).c_str(), handle.data());
-    const int count = dbf_rcount(handle.data());
-    dbf_close(handle.data());
-    return count;
-}
 
 /// The call signs (field 1) of every record, read through the library.
 std::vector<std::string> CallSigns(const std::filesystem::path& hdb) {

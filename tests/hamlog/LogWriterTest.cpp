@@ -21,6 +21,7 @@
 #include <vector>
 
 using hamlog::LogRecord;
+using hamlog::test::CountRecords;
 using hamlog::test::CsvLine;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
@@ -29,14 +30,6 @@ using hamlog::test::TempFolder;
 using hamlog::test::WriteFile;
 
 namespace {
-
-int CountRecords(const std::filesystem::path& hdb) {
-    std::array<unsigned char, HAMLOG_DBF_HANDLE_SIZE> handle{};
-    dbf_open(LibraryPath(hdb).c_str(), handle.data());
-    const int count = dbf_rcount(handle.data());
-    dbf_close(handle.data());
-    return count;
-}
 
 /// Every record of a log read back through the library calls.
 std::vector<LogRecord> ReadAll(const std::filesystem::path& hdb) {

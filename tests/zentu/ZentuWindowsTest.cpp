@@ -21,6 +21,7 @@
 #include "text/TextHelpers.h"
 
 #include "LogWriter.h"
+#include "PaintCounter.h"
 #include "SyntheticLog.h"
 #include "TestSupport.h"
 #include "WidgetFinder.h"
@@ -87,25 +88,6 @@ std::vector<hamlog::LogRecord> Contacts(int count) {
     }
     return records;
 }
-
-/// Calls `onPaint` whenever a widget is painted.
-class PaintCounter : public QObject {
-public:
-    PaintCounter(QWidget* widget, std::function<void()> onPaint) : m_onPaint(std::move(onPaint)) {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            m_onPaint();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onPaint;
-};
 
 QString EmptySlot() {
     return QStringLiteral("JOB_name : 未登録\r\nJOB_MSG1 :  \r\nJOB_MSG2 :  \r\nJOB_MSG3 :  \r\n");
@@ -973,7 +955,7 @@ private slots:
         int ticks = 0;
         int paints = 0;
         bool unlocked = false;
-        PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
+        test::PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
         QTimer timer;
         connect(&timer, &QTimer::timeout, this, [&] {
             if (!busy()) {

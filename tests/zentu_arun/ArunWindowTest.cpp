@@ -8,6 +8,7 @@
 #include "settings/JobSettings.h"
 
 #include "LogWriter.h"
+#include "PaintCounter.h"
 #include "SyntheticLog.h"
 #include "TestSupport.h"
 #include "WidgetFinder.h"
@@ -54,25 +55,6 @@ QString Q(const std::string& utf8) {
 QColor Colour(QObject* window, const char* name) {
     return test::Find<QLabel>(window, name)->palette().color(QPalette::WindowText);
 }
-
-/// Calls `onPaint` whenever a widget is painted.
-class PaintCounter : public QObject {
-public:
-    PaintCounter(QWidget* widget, std::function<void()> onPaint) : m_onPaint(std::move(onPaint)) {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            m_onPaint();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onPaint;
-};
 
 } // namespace
 
@@ -509,7 +491,7 @@ private slots:
         int paints = 0;
         int highestBar = 0;
         bool unlocked = false;
-        PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
+        test::PaintCounter counter(bar, [&] { paints += busy() ? 1 : 0; });
         QTimer timer;
         connect(&timer, &QTimer::timeout, this, [&] {
             if (!busy()) {
