@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/JobLock.h"
+#include "settings/JobLock.h"
 
 #include <chrono>
 #include <ostream>

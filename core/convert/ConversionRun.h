@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "convert/FieldTexts.h"
-#include "convert/JobLock.h"
 #include "convert/RangeMode.h"
+#include "settings/JobLock.h"
 #include "settings/JobSettings.h"
 
 namespace zentu {

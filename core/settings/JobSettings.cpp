@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
 #include "platform/ProgramPaths.h"
+#include "settings/JobLock.h"
 #include "settings/ProfileFile.h"
 #include "text/Cp932Codec.h"
 #include "text/TextHelpers.h"
@@ -49,6 +50,8 @@ const std::array<KeyEntry, 16> kKeys = {{
 constexpr std::size_t kVersionIndex = 0;
 constexpr std::size_t kHdbIndex = 1;
 constexpr std::size_t kOutCsvIndex = 2;
+constexpr std::size_t kAdifOutIndex = 3;
+constexpr std::size_t kArunEndTimeIndex = 10;
 constexpr std::size_t kLastStartIndex = 13;
 constexpr std::size_t kLastEndIndex = 14;
 constexpr std::size_t kSignatureIndex = 15;
@@ -172,6 +175,35 @@ bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const 
     const std::filesystem::path file = JobSettingsPath(programFolder, job);
     std::vector<ProfileFile::KeyValue> writes;
     return ChangedKeyWrites(file, settings, programVersion, AllKeys(), nullptr, writes, error) &&
+           WriteAll(file, writes, error);
+}
+
+bool SaveJobSettingsPart(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                         JobSettingsPart part, std::string_view programVersion, std::string* error) {
+    JobLock lock;
+    std::string reason;
+    if (!lock.acquire(programFolder, job, kJobLockWait, reason)) {
+        const std::string jobText = "JOB " + std::to_string(job);
+        SetError(error, lock.busy()
+                            ? jobText + " はほかで実行中のため、設定を保存できませんでした。実行が終わってから、"
+                                        "もう一度保存してください（何も変更していません）。"
+                            : jobText + " の設定を保存できませんでした。" + lock.failure());
+        return false;
+    }
+    // The range keys lie between the environment's, in file order: select_flag to set_anytime_last but the wait.
+    std::vector<std::size_t> indices{kVersionIndex};
+    if (part == JobSettingsPart::Environment) {
+        indices.insert(indices.end(), {kHdbIndex, kOutCsvIndex, kAdifOutIndex, kArunEndTimeIndex});
+    } else {
+        for (std::size_t i = kAdifOutIndex + 1; i < kLastStartIndex; ++i) {
+            if (i != kArunEndTimeIndex) {
+                indices.push_back(i);
+            }
+        }
+    }
+    const std::filesystem::path file = JobSettingsPath(programFolder, job);
+    std::vector<ProfileFile::KeyValue> writes;
+    return ChangedKeyWrites(file, settings, programVersion, indices, nullptr, writes, error) &&
            WriteAll(file, writes, error);
 }
 

@@ -55,6 +55,19 @@ void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSet
 bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                      std::string_view programVersion, std::string* error = nullptr);
 
+/// The keys a dialog owns in a job's settings file. The environment dialog owns the log, the output, ADIF and the
+/// auto-run wait; the range dialog owns the range keys. The bookkeeping keys (where the last run started and ended,
+/// the signature of the record it wrote last) belong to the runs alone.
+enum class JobSettingsPart { Environment, Range };
+
+/// A dialog's save: takes the job's lock (as the runs do), then writes `version` (as `programVersion`) and the keys
+/// of `part` from `settings` on top of the file as it stands now. Every other key keeps what the file holds, so a
+/// save never rolls back what a run (of any program) stored meanwhile. False with `error` set (in Japanese, naming
+/// the file or the job) when a run held the lock too long, the lock could not be taken or the file not written;
+/// nothing is written then.
+bool SaveJobSettingsPart(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
+                         JobSettingsPart part, std::string_view programVersion, std::string* error = nullptr);
+
 /// The auto-run program's save: writes only last_start_rec_no, then last_end_rec_no, in one atomic write.
 bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                         std::string* error = nullptr);

@@ -12,10 +12,10 @@
 
 #include "CliRunner.h"
 #include "LineListModel.h"
-#include "convert/JobLock.h"
 #include "gui/Prompts.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/ProgramPaths.h"
+#include "settings/JobLock.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
 #include "text/TextHelpers.h"

@@ -1,7 +1,7 @@
 #include "CliRunner.h"
 
-#include "convert/JobLock.h"
 #include "hamlog/RecordLibrary.h"
+#include "settings/JobLock.h"
 #include "settings/JobRegistry.h"
 #include "settings/JobSettings.h"
 

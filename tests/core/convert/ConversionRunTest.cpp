@@ -1,12 +1,12 @@
 #include "convert/ConversionRun.h"
 
 #include "convert/AdifWriter.h"
-#include "convert/JobLock.h"
 #include "convert/JobPlan.h"
 #include "convert/JobSummary.h"
 #include "convert/ModeTable.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/AtomicFile.h"
+#include "settings/JobLock.h"
 #include "settings/JobSettings.h"
 #include "text/Cp932Codec.h"
 

@@ -1,5 +1,7 @@
 #include "settings/JobSettings.h"
 
+#include "settings/JobLock.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -216,6 +218,50 @@ TEST(JobSettings, AutoRunLoadLeavesTheSignatureAndItsSaveWritesOnlyTheRunNumbers
     JobSettings reloaded;
     LoadJobSettings(dir.path(), 4, reloaded);
     EXPECT_EQ(reloaded, expected);
+}
+
+TEST(JobSettings, ADialogSaveWritesOnlyItsOwnKeysOnTopOfTheFileAndWaitsForARun) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "ini");
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 3, FilledSettings(), kZentuVersion));
+
+    // A window's stale copy, then a run elsewhere moves the bookkeeping on.
+    JobSettings stale;
+    LoadJobSettings(dir.path(), 3, stale);
+    JobSettings run = stale;
+    run.last_start_rec_no = "121";
+    run.last_end_rec_no = "140";
+    run.select_flag_new_add_last_QSO_data = "JA9XYZ_10/06/01_01:00U_14.000_SSB_";
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 3, run, kZentuVersion));
+
+    JobSettings edited = stale;
+    edited.set_outcsv_dir = "/home/op/Hamlog/NEW.CSV";
+    edited.zentu_arun_end_time = "9";
+    edited.select_flag = "2";
+    std::string error;
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 3, edited, JobSettingsPart::Environment, kZentuVersion, &error))
+        << error;
+    edited.set_end_date = "20111231";
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 3, edited, JobSettingsPart::Range, kZentuVersion, &error)) << error;
+
+    JobSettings expected = run;
+    expected.set_outcsv_dir = edited.set_outcsv_dir;
+    expected.zentu_arun_end_time = "9";
+    expected.select_flag = "2";
+    expected.set_end_date = "20111231";
+    JobSettings reloaded;
+    LoadJobSettings(dir.path(), 3, reloaded);
+    EXPECT_EQ(reloaded, expected);
+
+    // While a run holds the job's lock a save is refused and writes nothing.
+    const std::string before = ReadBytes(dir / "ini/zentu_3.ini");
+    JobLock running;
+    std::string reason;
+    ASSERT_TRUE(running.acquire(dir.path(), 3, std::chrono::milliseconds(0), reason)) << reason;
+    edited.adif_out = "0";
+    EXPECT_FALSE(SaveJobSettingsPart(dir.path(), 3, edited, JobSettingsPart::Environment, kZentuVersion, &error));
+    EXPECT_NE(error.find("JOB 3"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "ini/zentu_3.ini"), before);
 }
 
 } // namespace

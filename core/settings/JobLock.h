@@ -26,11 +26,14 @@ public:
     bool held() const { return m_lock.isLocked(); }
     /// The last acquire failed because another run held the lock.
     bool busy() const { return m_busy; }
+    /// Why the last acquire could not make the lock file (in Japanese, naming the ini folder), when not busy().
+    const std::string& failure() const { return m_failure; }
     void release() { m_lock.unlock(); }
 
 private:
     FileLock m_lock;
     bool m_busy = false;
+    std::string m_failure;
 };
 
 } // namespace zentu

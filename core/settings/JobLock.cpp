@@ -1,4 +1,4 @@
-#include "convert/JobLock.h"
+#include "settings/JobLock.h"
 
 #include "platform/ErrorText.h"
 #include "platform/ProgramPaths.h"
@@ -12,6 +12,7 @@ std::filesystem::path JobLockPath(const std::filesystem::path& programFolder, in
 bool JobLock::acquire(const std::filesystem::path& programFolder, int job, std::chrono::milliseconds wait,
                       std::string& reason) {
     m_busy = false;
+    m_failure.clear();
     const std::filesystem::path file = JobLockPath(programFolder, job);
     int error = 0;
     switch (m_lock.lock(file, wait, error)) {
@@ -26,8 +27,9 @@ bool JobLock::acquire(const std::filesystem::path& programFolder, int job, std::
         break;
     }
     // The lock file is the program's own; the message names the folder the user knows.
-    reason = "JOB " + std::to_string(job) + " を実行できません。設定フォルダー " + Utf8FromPath(file.parent_path()) +
-             " に書き込めません（" + SystemReason(error) + "）。";
+    m_failure =
+        "設定フォルダー " + Utf8FromPath(file.parent_path()) + " に書き込めません（" + SystemReason(error) + "）。";
+    reason = "JOB " + std::to_string(job) + " を実行できません。" + m_failure;
     return false;
 }
 
