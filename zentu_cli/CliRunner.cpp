@@ -158,7 +158,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     LoadJobSettings(options.folder, options.job, settings);
 
     ModeTable modeTable;
-    const std::filesystem::path modeTablePath = options.folder / "mode_tbl.csv";
+    const std::filesystem::path modeTablePath = ModeTablePath(options.folder);
     if (!modeTable.load(modeTablePath)) {
         err << Utf8FromPath(modeTablePath) << "　がありません\n";
         return CliStatus::JobNotReady;

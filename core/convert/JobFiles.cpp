@@ -1,6 +1,7 @@
 #include "convert/JobFiles.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/ModeTable.h"
 #include "hamlog/LogFiles.h"
 #include "platform/ErrorText.h"
 #include "platform/NativeFile.h"
@@ -55,8 +56,8 @@ std::vector<Protected> ProtectedFiles(const std::filesystem::path& log, const st
     }
     files.push_back({programFolder / "ini", "プログラムフォルダーの設定フォルダー", true});
     files.push_back({programFolder / "JOB", "プログラムフォルダーのJOBフォルダー", true});
-    for (const char* name : {"mode_tbl.csv", "zentu_posi.ini"}) {
-        files.push_back({programFolder / name, "プログラムフォルダーのファイル"});
+    for (const std::filesystem::path& file : {ModeTablePath(programFolder), programFolder / "zentu_posi.ini"}) {
+        files.push_back({file, "プログラムフォルダーのファイル"});
     }
     for (const char* base : {"Hamlog50", "Thdll2Vb"}) {
         files.push_back({programFolder / SharedLibrary::fileName(base), "記録ライブラリ"});
@@ -131,7 +132,7 @@ std::optional<std::string> CheckJobPaths(const JobSettings& settings, const std:
 
 std::optional<std::string> CheckProgramFiles(const std::filesystem::path& programFolder, int job) {
     const std::filesystem::path files[] = {JobRegistry(programFolder).path(job), JobSettingsPath(programFolder, job),
-                                           programFolder / "mode_tbl.csv"};
+                                           ModeTablePath(programFolder)};
     for (const auto& file : files) {
         const PathKind kind = KindOfPath(file);
         if (kind == PathKind::Folder || kind == PathKind::Other) {

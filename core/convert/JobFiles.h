@@ -21,7 +21,7 @@ std::optional<std::string> CheckPathSetting(std::string_view utf8Path, std::stri
 /// Why the job's output files (the CSV file and, with adif_out "1", the ADIF file beside it) must not be written
 /// where the settings put them, naming both files: an output that is (links and ".." followed, letter case
 /// ignored where the file system ignores it) the log, its master file, the other output, or a file of the program
-/// folder (the ini and JOB folders and everything in them, mode_tbl.csv, zentu_posi.ini, the programs and the
+/// folder (the ini and JOB folders and everything in them, the mode table, zentu_posi.ini, the programs and the
 /// record libraries). Nothing when the outputs are clear of them.
 std::optional<std::string> CheckOutputTargets(const JobSettings& settings, const std::filesystem::path& programFolder);
 
@@ -30,9 +30,9 @@ std::optional<std::string> CheckOutputTargets(const JobSettings& settings, const
 std::optional<std::string> CheckJobPaths(const JobSettings& settings, const std::filesystem::path& programFolder);
 
 /// Why the job's own files in the program folder cannot be read, or nothing: its registry file JOB/JOB_N.txt,
-/// its settings file ini/zentu_N.ini and mode_tbl.csv may be missing, but what stands there must be a regular
-/// file (a named pipe there would make a reader wait for ever) that can be read; the message names the file and the
-/// cause.
+/// its settings file ini/zentu_N.ini and the mode table (ModeTablePath) may be missing, but what stands there must be a
+/// regular file (a named pipe there would make a reader wait for ever) that can be read; the message names the file and
+/// the cause.
 std::optional<std::string> CheckProgramFiles(const std::filesystem::path& programFolder, int job);
 
 } // namespace zentu

@@ -26,10 +26,6 @@ std::int64_t NextRecordNumber(std::string_view lastEnd) {
     return static_cast<std::int64_t>(std::clamp(next, kLow, kHigh));
 }
 
-bool IsBlank(std::string_view text) {
-    return TrimBlanks(text).empty();
-}
-
 } // namespace
 
 JobSummary SummarizeJob(const JobSettings& settings, std::int32_t record_count) {

@@ -1,10 +1,20 @@
 #include "convert/ModeTable.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/FindFile.h"
 #include "platform/NativeFile.h"
 #include "text/ListInputReader.h"
 #include "text/TextHelpers.h"
 
 namespace zentu {
+
+std::optional<std::filesystem::path> FindModeTable(const std::filesystem::path& programFolder) {
+    return FindFileIgnoringCase(programFolder, kModeTableFileName);
+}
+
+std::filesystem::path ModeTablePath(const std::filesystem::path& programFolder) {
+    return FindModeTable(programFolder).value_or(programFolder / std::string(kModeTableFileName));
+}
 
 bool ModeTable::load(const std::filesystem::path& file) {
     // A folder or a named pipe in place of the table is not read (and a pipe is never waited on).
@@ -40,6 +50,36 @@ void ModeTable::loadFromBytes(std::string_view bytes) {
     }
     m_rows = std::move(rows);
     prepareLookUp();
+}
+
+void ModeTable::setRows(std::vector<Row> rows) {
+    if (rows.size() > static_cast<std::size_t>(kMaxRows)) {
+        rows.resize(static_cast<std::size_t>(kMaxRows));
+    }
+    rows.insert(rows.begin(), Row{});
+    m_rows = std::move(rows);
+    prepareLookUp();
+}
+
+bool ModeTable::save(const std::filesystem::path& file, std::string* error) const {
+    std::string bytes;
+    for (int r = 1; r <= count(); ++r) {
+        const Row& cells = row(r);
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            const std::string_view value = TrimBlanks(cells[column]);
+            if (column > 0) {
+                bytes += ',';
+            }
+            // Only a file written by hand gives a cell with a comma; quoted, it reads back as one field.
+            if (value.find(',') != std::string_view::npos) {
+                bytes += '"' + std::string(value) + '"';
+            } else {
+                bytes += value;
+            }
+        }
+        bytes += "\r\n";
+    }
+    return AtomicFile::writeWhole(file, bytes, error);
 }
 
 void ModeTable::prepareLookUp() {

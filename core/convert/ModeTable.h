@@ -2,12 +2,24 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace zentu {
+
+/// The name of the mode table file in the program folder.
+inline constexpr std::string_view kModeTableFileName = "mode_tbl.csv";
+
+/// The mode table of a program folder: its entry named mode_tbl.csv whatever the letter case of the name (the exact
+/// spelling first), as Windows finds it. Nothing when there is none.
+std::optional<std::filesystem::path> FindModeTable(const std::filesystem::path& programFolder);
+
+/// Where the mode table of a program folder is read and saved: the file FindModeTable finds, else
+/// programFolder/mode_tbl.csv.
+std::filesystem::path ModeTablePath(const std::filesystem::path& programFolder);
 
 /// The user's mode conversion table mode_tbl.csv: rows of an ADIF mode name (column 0) and up to four
 /// spellings (columns 1 to 4) that map to it. Texts are CP932 bytes as stored in the file.
@@ -23,6 +35,12 @@ public:
     bool load(const std::filesystem::path& file);
     /// Reads a table from bytes, with the same rules (replaces the whole table).
     void loadFromBytes(std::string_view bytes);
+    /// Replaces the whole table by `rows` (the first is row 1; rows beyond the table's size are dropped).
+    void setRows(std::vector<Row> rows);
+    /// Writes rows 1 to count to `file`, whole or not at all: each cell without the blanks at its ends, the cells
+    /// joined by commas (a cell that holds a comma in double quotes, so that it reads back as one field), each row
+    /// ended by CR LF. False with `error` (in Japanese, naming the file and the cause); the file is then unchanged.
+    bool save(const std::filesystem::path& file, std::string* error = nullptr) const;
 
     /// Number of rows read (rows are numbered 1 to count; row 0 is always empty).
     int count() const { return static_cast<int>(m_rows.size()) - 1; }

@@ -19,4 +19,16 @@ std::string_view FlagOfRangeMode(RangeMode mode) {
     return kFlags[static_cast<std::size_t>(mode)];
 }
 
+TimeBase TimeBaseFromSetting(std::string_view set_date_time_UJ) {
+    if (set_date_time_UJ == "UTC") {
+        return TimeBase::Utc;
+    }
+    return set_date_time_UJ == "JST" ? TimeBase::Jst : TimeBase::DateOnly;
+}
+
+std::string_view SettingOfTimeBase(TimeBase base) {
+    static constexpr std::array<std::string_view, 3> kSettings = {"UTC", "JST", "NON"};
+    return kSettings[static_cast<std::size_t>(base)];
+}
+
 } // namespace zentu

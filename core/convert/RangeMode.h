@@ -21,4 +21,17 @@ std::optional<RangeMode> RangeModeFromFlag(std::string_view select_flag);
 /// The stored text of a range mode ("0" to "4").
 std::string_view FlagOfRangeMode(RangeMode mode);
 
+/// How a date range is compared: in UTC, in JST, or by the date alone.
+enum class TimeBase {
+    Utc = 0,
+    Jst = 1,
+    DateOnly = 2,
+};
+
+/// The time base a stored set_date_time_UJ names: "UTC", "JST", and any other text (blank included) the date alone.
+TimeBase TimeBaseFromSetting(std::string_view set_date_time_UJ);
+
+/// The stored text of a time base: "UTC", "JST" or "NON".
+std::string_view SettingOfTimeBase(TimeBase base);
+
 } // namespace zentu

@@ -2,13 +2,9 @@
 
 #include "hamlog/RecordLibrary.h"
 #include "platform/ErrorText.h"
+#include "platform/FindFile.h"
 #include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
-#include "text/TextHelpers.h"
-
-#include <algorithm>
-#include <system_error>
-#include <vector>
 
 namespace zentu {
 
@@ -43,24 +39,7 @@ std::string CauseAt(const std::filesystem::path& file) {
 } // namespace
 
 std::optional<std::filesystem::path> FindMasterFile(const std::filesystem::path& log) {
-    const std::filesystem::path spelled = DefaultMasterFile(log);
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(spelled, error))) {
-        return spelled;
-    }
-    const std::string wanted = Utf8FromPath(spelled.filename());
-    const std::filesystem::path folder = log.parent_path().empty() ? "." : log.parent_path();
-    std::vector<std::filesystem::path> matches;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (EqualIgnoringAsciiCase(Utf8FromPath(it->path().filename()), wanted)) {
-            matches.push_back(log.parent_path() / it->path().filename());
-        }
-    }
-    if (matches.empty()) {
-        return std::nullopt;
-    }
-    std::sort(matches.begin(), matches.end());
-    return matches.front();
+    return FindFileIgnoringCase(log.parent_path(), Utf8FromPath(DefaultMasterFile(log).filename()));
 }
 
 std::filesystem::path MasterFileForMessages(const std::filesystem::path& log) {

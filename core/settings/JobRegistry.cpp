@@ -97,36 +97,41 @@ bool JobRegistry::writeEmptySlot(int job, std::string* error) const {
     return WriteFileAtomically(path(job), bytes, error);
 }
 
-bool JobRegistry::writeRegisteredJob(int job, const JobRegistryEntry& entry, std::string* error) const {
-    const std::string shown = Utf8FromPath(path(job));
-    const bool blankName = TrimBlanks(entry.name).empty();
-    const std::array<std::string_view, 4> texts = {blankName ? kUnregistered : std::string_view(entry.name), entry.msg1,
-                                                   entry.msg2, entry.msg3};
-    std::string bytes;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+std::optional<std::string> JobRegistry::checkEntry(const JobRegistryEntry& entry) {
+    for (const std::string_view text : {std::string_view(entry.name), std::string_view(entry.msg1),
+                                        std::string_view(entry.msg2), std::string_view(entry.msg3)}) {
         // A line break inside a text would split it into lines of its own and shift every field after it.
-        if (texts[i].find_first_of("\r\n") != std::string_view::npos) {
-            SetError(error, "ジョブ登録ファイル " + shown +
-                                " を書き込めませんでした（JOB名とメッセージに改行は使えません）。");
-            return false;
+        if (text.find_first_of("\r\n") != std::string_view::npos) {
+            return "JOB名とメッセージに改行は使えません";
         }
         // A field runs to the next comma unless it starts with a double quote, and then it runs to the next quote:
         // a line with a comma is written in quotes so that every reader takes it whole, and a quote of its own
         // could not be read back at all.
-        if (texts[i].find('"') != std::string_view::npos) {
-            SetError(error, "ジョブ登録ファイル " + shown +
-                                " を書き込めませんでした（JOB名とメッセージに「\"」は使えません）。");
-            return false;
+        if (text.find('"') != std::string_view::npos) {
+            return "JOB名とメッセージに「\"」は使えません";
         }
-        CodecResult encoded = Cp932Codec::encode(texts[i]);
-        if (!encoded.ok) {
-            SetError(
-                error,
-                "ジョブ登録ファイル " + shown +
-                    " を書き込めませんでした（JOB名またはメッセージにシフトJIS (CP932) で表せない文字があります）。");
-            return false;
+        if (!Cp932Codec::encode(text).ok) {
+            return "JOB名またはメッセージにシフトJIS (CP932) で表せない文字があります";
         }
-        const std::string line = std::string(kPrefixes[i]) + encoded.text;
+    }
+    return std::nullopt;
+}
+
+bool JobRegistry::writeRegisteredJob(int job, const JobRegistryEntry& entry, std::string* error) const {
+    const bool blankName = TrimBlanks(entry.name).empty();
+    JobRegistryEntry written = entry;
+    if (blankName) {
+        written.name = std::string(kUnregistered);
+    }
+    if (const std::optional<std::string> problem = checkEntry(written)) {
+        SetError(error,
+                 "ジョブ登録ファイル " + Utf8FromPath(path(job)) + " を書き込めませんでした（" + *problem + "）。");
+        return false;
+    }
+    std::string bytes;
+    const std::array<const std::string*, 4> texts = {&written.name, &written.msg1, &written.msg2, &written.msg3};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string line = std::string(kPrefixes[i]) + Cp932Codec::encode(*texts[i]).text;
         bytes += (line.find(',') == std::string::npos ? line : '"' + line + '"') + std::string(kLineEnd);
     }
     return WriteFileAtomically(path(job), bytes, error);

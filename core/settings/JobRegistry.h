@@ -31,10 +31,12 @@ public:
 
     /// Writes the empty-slot lines ("JOB_MSGn :  " with two spaces). False with `error` set on failure.
     bool writeEmptySlot(int job, std::string* error = nullptr) const;
+    /// Why a name or messages cannot be stored in a registry file (in Japanese, a phrase without a full stop), or
+    /// nothing: a double quote (the readers would cut the field at it), a line break, a character CP932 lacks.
+    static std::optional<std::string> checkEntry(const JobRegistryEntry& entry);
     /// Writes a registered job: one space after each colon, texts as typed; a name that is empty or only
     /// spaces writes "未登録" instead. A line that holds a comma is enclosed in double quotes, so that every reader
-    /// takes it whole. False with `error` set on failure, also for a text with a double quote, a line break or a
-    /// character CP932 lacks.
+    /// takes it whole. False with `error` set on failure, also for a text checkEntry refuses.
     bool writeRegisteredJob(int job, const JobRegistryEntry& entry, std::string* error = nullptr) const;
 
     /// The first field, or nothing when the file is missing.

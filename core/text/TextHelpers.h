@@ -18,6 +18,11 @@ bool IsBlankChar(char c);
 /// double-byte character is a space or a tab.
 std::string_view TrimBlanks(std::string_view text);
 
+/// Whether a text is empty or only blanks (what every setting means by "not set").
+inline bool IsBlank(std::string_view text) {
+    return TrimBlanks(text).empty();
+}
+
 /// The text with its ASCII letters lower-cased, byte by byte (for ASCII and UTF-8 texts, whose multi-byte
 /// sequences hold no ASCII byte; CP932 bytes need Cp932UpperAscii).
 std::string LowerAscii(std::string_view text);

@@ -109,5 +109,29 @@ TEST(ModeTableLoading, ReadsAFileAndRefusesMissingOnes) {
     EXPECT_EQ(table.count(), 0);
 }
 
+TEST(ModeTableSaving, WritesEachRowTrimmedWithCommaCellsQuotedAndReadsBackTheSame) {
+    ModeTable table;
+    table.setRows({{" SSB ", "USB", "LSB", "", ""}, {"PSK31", "BPSK, 31", "", "", ""}, {}});
+    test::TempDir dir;
+    ASSERT_TRUE(table.save(dir / "table.csv"));
+    EXPECT_EQ(test::ReadBytes(dir / "table.csv"), "SSB,USB,LSB,,\r\nPSK31,\"BPSK, 31\",,,\r\n,,,,\r\n");
+    ModeTable read;
+    ASSERT_TRUE(read.load(dir / "table.csv"));
+    EXPECT_EQ(read.count(), 3);
+    EXPECT_EQ(read.conv_mode_tbl("bpsk, 31"), "PSK31");
+}
+
+TEST(ModeTableSaving, TheTableIsFoundAndSavedUnderTheNameItHas) {
+    test::TempDir dir;
+    EXPECT_EQ(ModeTablePath(dir.path()), dir / "mode_tbl.csv");
+    test::WriteBytes(dir / "MODE_TBL.CSV", "SSB,USB,,,\r\n");
+    const std::filesystem::path found = ModeTablePath(dir.path());
+    EXPECT_TRUE(std::filesystem::equivalent(found, dir / "MODE_TBL.CSV"));
+    ModeTable table;
+    ASSERT_TRUE(table.load(found));
+    ASSERT_TRUE(table.save(found));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 } // namespace
 } // namespace zentu
