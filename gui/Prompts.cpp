@@ -19,11 +19,14 @@ QString Prompts::saveFile(QWidget* /*parent*/, const QString& /*filter*/, const 
 }
 
 void MessageBoxPrompts::notify(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    // A plain notice: no icon.
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 bool MessageBoxPrompts::askYesNo(QWidget* parent, const QString& title, const QString& text) {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void MessageBoxPrompts::inform(QWidget* parent, const QString& title, const QString& text) {

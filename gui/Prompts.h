@@ -13,7 +13,7 @@ namespace zentu {
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    /// A notice with an OK button and the program's name as its title.
+    /// A plain notice (no icon) with an OK button and the program's name as its title.
     virtual void notify(QWidget* parent, const QString& text) = 0;
     /// A Yes/No question with the question icon and its own title; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;

@@ -12,10 +12,11 @@
 
 namespace zentu {
 
-void SetColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
+void SetColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
 }
 
 void SetText(QLabel* label, const QString& text, const QColor& colour) {

@@ -12,6 +12,7 @@
 
 class QLabel;
 class QProgressBar;
+class QWidget;
 
 namespace zentu {
 
@@ -20,8 +21,8 @@ inline const QColor kRunGreen{0, 128, 0};
 inline const QColor kRunLightBlue{0, 0, 255};
 inline const QColor kRunDarkRed{192, 0, 0};
 
-/// Gives a label's text a colour.
-void SetColour(QLabel* label, const QColor& colour);
+/// Gives a widget's text (a label's, a button's, a frame's caption) a colour.
+void SetColour(QWidget* widget, const QColor& colour);
 /// Sets a label's text and its colour.
 void SetText(QLabel* label, const QString& text, const QColor& colour);
 

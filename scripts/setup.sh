@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential g++ cmake ninja-build pkg-config clang-format git
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     libgtest-dev libgmock-dev
     fonts-noto-cjk
     xvfb xauth x11-utils

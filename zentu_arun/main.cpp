@@ -3,6 +3,7 @@
 #include "zentu_arun.h"
 
 #include "gui/Prompts.h"
+#include "gui/QtTranslations.h"
 #include "platform/ProgramPaths.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(zentu::arun_texts::kProgramName));
+    zentu::InstallQtTranslations();
 
     zentu::ArunState state;
     state.ProgramFolder = zentu::ExecutableFolder();
