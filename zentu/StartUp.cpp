@@ -1,11 +1,12 @@
 #include "StartUp.h"
 
+#include "JobSession.h"
 #include "ZentuHelpers.h"
-#include "ZentuState.h"
 #include "ZentuTexts.h"
 #include "ZentuWindows.h"
 
 #include "convert/JobPlan.h"
+#include "convert/ModeTable.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "platform/AtomicFile.h"
@@ -22,15 +23,20 @@ namespace zentu {
 
 namespace texts = zentu_texts;
 
-bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
-    const std::filesystem::path& folder = state.ProgramFolder;
+bool StartUp(JobSession& session, ZentuWindows& windows, Prompts& prompts) {
+    const std::filesystem::path& folder = session.ProgramFolder();
     const auto fail = [&prompts](const std::string& text) {
         prompts.warn(nullptr, Q(text));
         return false;
     };
 
     std::string reason;
-    if (!LoadRecordLibrary(state.library, folder, reason)) {
+    if (!LoadRecordLibrary(session.library(), folder, reason)) {
+        // A library too old is told in a plain box; a library or call that is missing is a failure.
+        if (session.library().isLoaded()) {
+            prompts.notify(nullptr, Q(reason));
+            return false;
+        }
         return fail(reason);
     }
 
@@ -48,12 +54,9 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
         }
     }
 
-    state.CurrentJob = 1;
-    std::error_code ignored;
-    if (std::filesystem::exists(JobSettingsPath(folder, 1), ignored)) {
-        LoadJobSettings(folder, 1, state.settings);
-    }
+    session.startWithFirstJob();
 
+    std::error_code ignored;
     const std::filesystem::path positions = folder / std::string(kPositionFileName);
     if (!std::filesystem::exists(positions, ignored)) {
         if (!AtomicFile::writeWhole(positions, "[Config]\r\nversion=" + std::string(kZentuVersion) + "\r\n\r\n",
@@ -61,12 +64,13 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
             return fail(reason);
         }
     } else {
-        state.positions.Reload(folder);
+        windows.positions().Reload(folder);
     }
 
-    const std::optional<std::filesystem::path> modeTable = FindFileIgnoringCase(folder, "mode_tbl.csv");
+    const std::optional<std::filesystem::path> modeTable = FindModeTable(folder);
     if (!modeTable) {
-        return fail(FolderWithSeparator(folder) + texts::kModeTableMissing);
+        prompts.notify(nullptr, Q(FolderWithSeparator(folder) + std::string(kModeTableFileName) + texts::kMissing));
+        return false;
     }
     // A table that is there but cannot be read is told with its cause, not as a missing one.
     std::string bytes;
@@ -84,9 +88,7 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
                     "）。");
     }
 
-    JobSettings& settings = state.settings;
-    settings.set_outcsv_dir = std::string(TrimBlanks(settings.set_outcsv_dir));
-    settings.set_hdb_dir = std::string(TrimBlanks(settings.set_hdb_dir));
+    const JobSettings& settings = session.settings();
     windows.showConfig();
     if (!settings.set_outcsv_dir.empty() && !settings.set_hdb_dir.empty()) {
         windows.showRange();

@@ -31,7 +31,6 @@ inline constexpr char kModeHelpText[] = "　　　　　　　「モード変換
                                         "\r\n"
                                         "「 Ｅｎｔｅｒ 」 キーを押せば確定します。\r\n"
                                         "\r\n";
-inline constexpr char kModeTableFile[] = "mode_tbl.csv";
 // Notices name the file: "ファイル " + the path + the rest.
 inline constexpr char kFilePrefix[] = "ファイル ";
 // Notices of the editor about its table file.

@@ -52,30 +52,6 @@ DateParts SplitDate(std::string_view date) {
     return parts;
 }
 
-std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder, std::string_view name) {
-    std::error_code code;
-    const std::filesystem::path exact = folder / std::string(name);
-    if (std::filesystem::exists(exact, code)) {
-        return exact;
-    }
-    const auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-        return text;
-    };
-    const std::string wanted = lower(std::string(name));
-    std::optional<std::filesystem::path> found;
-    for (std::filesystem::directory_iterator it(folder.empty() ? std::filesystem::path(".") : folder, code), end;
-         !code && it != end; it.increment(code)) {
-        const std::string candidate = Utf8FromPath(it->path().filename());
-        // Of several spellings the first in name order wins, so the choice does not depend on the folder's order.
-        if (lower(candidate) == wanted && (!found || candidate < Utf8FromPath(found->filename()))) {
-            found = folder / it->path().filename();
-        }
-    }
-    return found;
-}
-
 QString WideDigit(int job) {
     return QString(QChar(0xFF10 + job));
 }

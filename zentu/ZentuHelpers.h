@@ -28,10 +28,6 @@ struct DateParts {
 };
 DateParts SplitDate(std::string_view date);
 
-/// The file of that name in the folder whatever the letter case of its name (the exact spelling first), as a
-/// Windows file system would find it; nothing when there is none.
-std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
-
 /// A job number 1 to 9 as one full-width digit ("１" to "９").
 QString WideDigit(int job);
 

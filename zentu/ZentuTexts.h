@@ -2,15 +2,15 @@
 
 // Every text the interactive program's windows show, window by window, so that they can be checked in one read.
 // "　" is the ideographic space U+3000, "～" the full-width tilde U+FF5E. Texts shared with the other programs are in
-// convert/JobTexts.h. The texts after "Our own" in each group are this program's additions (errors and notices the
-// original windows did not have).
+// convert/JobTexts.h. The texts after "Our own" in each group are the errors and notices this program adds to the
+// windows' usual texts.
 
 namespace zentu::zentu_texts {
 
 inline constexpr char kProgramName[] = "zentu";
 
-// Start-up.
-inline constexpr char kModeTableMissing[] = "mode_tbl.csv　がありません";
+// Start-up: the mode table's path, then this.
+inline constexpr char kMissing[] = "　がありません";
 // Our own.
 inline constexpr char kFolderNotMade[] = "フォルダー %1 を作成できません（%2）。";
 inline constexpr char kFileNotWritten[] = "ファイル %1 を作成できません（%2）。";
@@ -49,8 +49,7 @@ inline constexpr char kDeleteQuestion[] = "JOB %1 を削除します、よろし
 inline constexpr char kDeleteTitle[] = "　　ＪＯＢを削除します";
 
 // Window control.
-inline constexpr char kNoSuchClass[] = "そのクラス名のアプリは起動していません";
-inline constexpr char kNoSuchCaption[] = "そのキャプション名のアプリは起動していません";
+inline constexpr char kNoSuchWindow[] = "そのキャプション名のアプリは起動していません";
 inline constexpr char kNotMinimised[] = "そのアプリは最小化になっていません。";
 inline constexpr char kAlreadyMinimised[] = "そのアプリはすでに最小化されています。";
 

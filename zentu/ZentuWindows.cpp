@@ -1,8 +1,8 @@
 #include "ZentuWindows.h"
 
+#include "JobSession.h"
 #include "ToolContext.h"
 #include "ZentuHelpers.h"
-#include "ZentuState.h"
 #include "frmConfig.h"
 #include "frmDisp2.h"
 #include "frmMode.h"
@@ -31,10 +31,20 @@ bool IsUnloaded(const QWidget* window) {
     return window->property(kUnloadedProperty).toBool();
 }
 
+/// Shows a window in front, or beside the window in front without taking the focus.
+void ShowWindow(QWidget& window, bool activate) {
+    window.setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    window.show();
+    if (activate) {
+        window.raise();
+        window.activateWindow();
+    }
+}
+
 } // namespace
 
-ZentuWindows::ZentuWindows(ZentuState& state, Prompts& prompts)
-    : m_state(state), m_prompts(prompts), m_end([] { QCoreApplication::exit(0); }) {}
+ZentuWindows::ZentuWindows(JobSession& session, Prompts& prompts)
+    : m_session(session), m_prompts(prompts), m_end([] { QCoreApplication::exit(0); }) {}
 
 ZentuWindows::~ZentuWindows() {
     // The tools are deleted without closing: nothing they would do on closing (bring the main window back, end the
@@ -76,7 +86,7 @@ template <typename Window> void ZentuWindows::unload(std::unique_ptr<Window>& wi
 zentu* ZentuWindows::showMainWindow() {
     m_mainClosedForDialog = false;
     if (!m_main) {
-        m_main = std::make_unique<zentu>(m_state, *this, m_prompts);
+        m_main = std::make_unique<zentu>(m_session, *this, m_prompts);
         m_main->load();
         if (m_ended || !m_main) {
             return nullptr;
@@ -96,14 +106,12 @@ void ZentuWindows::mainWindowClosedForDialog() {
     m_mainClosedForDialog = true;
 }
 
-frmConfig* ZentuWindows::showConfig() {
+frmConfig* ZentuWindows::showConfig(bool activate) {
     if (!m_config) {
-        m_config = std::make_unique<frmConfig>(m_state, *this, m_prompts);
+        m_config = std::make_unique<frmConfig>(m_session, *this, m_prompts);
         m_config->load();
     }
-    m_config->show();
-    m_config->raise();
-    m_config->activateWindow();
+    ShowWindow(*m_config, activate);
     return m_config.get();
 }
 
@@ -113,7 +121,7 @@ void ZentuWindows::unloadConfig() {
 
 frmSet_hdb* ZentuWindows::loadRange() {
     if (!m_range) {
-        m_range = std::make_unique<frmSet_hdb>(m_state, *this, m_prompts);
+        m_range = std::make_unique<frmSet_hdb>(m_session, *this, m_prompts);
         if (!m_range->load()) {
             unload(m_range);
             return nullptr;
@@ -122,12 +130,10 @@ frmSet_hdb* ZentuWindows::loadRange() {
     return m_range.get();
 }
 
-frmSet_hdb* ZentuWindows::showRange() {
+frmSet_hdb* ZentuWindows::showRange(bool activate) {
     frmSet_hdb* range = loadRange();
     if (range != nullptr) {
-        range->show();
-        range->raise();
-        range->activateWindow();
+        ShowWindow(*range, activate);
     }
     return range;
 }
@@ -138,7 +144,7 @@ void ZentuWindows::unloadRange() {
 
 frmMsg* ZentuWindows::showMsg() {
     unload(m_msg);
-    m_msg = std::make_unique<frmMsg>(m_state, *this);
+    m_msg = std::make_unique<frmMsg>(m_session, *this, m_prompts);
     m_msg->load();
     m_msg->show();
     m_msg->raise();
@@ -204,7 +210,7 @@ void ZentuWindows::showModeEditor() {
     }
     unloadMainWindow();
     // "[ 戻る ]" and the close box both bring the main window back, loaded afresh, unless the program is ending.
-    m_editor = frmMode::Open(ToolContext{m_state.ProgramFolder, m_state.positions, m_prompts}, [this] {
+    m_editor = frmMode::Open(ToolContext{m_session.ProgramFolder(), m_positions, m_prompts}, [this] {
         m_editor = nullptr; // it is closing and deletes itself: the next "Mode" opens a new one
         if (!m_ended) {
             showMainWindow();
@@ -222,7 +228,7 @@ void ZentuWindows::showViewer(const QString& path) {
         return;
     }
     frmDisp2* viewer =
-        frmDisp2::Open(ToolContext{m_state.ProgramFolder, m_state.positions, m_prompts}, PathFromUtf8(U(path)));
+        frmDisp2::Open(ToolContext{m_session.ProgramFolder(), m_positions, m_prompts}, PathFromUtf8(U(path)));
     m_viewer = viewer;
     QObject::connect(viewer, &frmDisp2::closed, [this, viewer] { closedByUser(viewer); });
 }

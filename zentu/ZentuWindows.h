@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/PositionStore.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -12,6 +14,7 @@ class QWidget;
 
 namespace zentu {
 
+class JobSession;
 class Prompts;
 class frmConfig;
 class frmDisp2;
@@ -19,7 +22,6 @@ class frmMode;
 class frmMsg;
 class frmSet_hdb;
 class zentu;
-struct ZentuState;
 
 /// Owns the interactive program's windows and shows, unloads and finds them by role, so that a window asks for
 /// another window here instead of knowing how it is made.
@@ -34,7 +36,7 @@ class ZentuWindows {
 public:
     using ProgramEnd = std::function<void()>;
 
-    ZentuWindows(ZentuState& state, Prompts& prompts);
+    ZentuWindows(JobSession& session, Prompts& prompts);
     ~ZentuWindows();
     ZentuWindows(const ZentuWindows&) = delete;
     ZentuWindows& operator=(const ZentuWindows&) = delete;
@@ -45,6 +47,9 @@ public:
     void endProgram();
     /// Whether endProgram was called (the code that called it must not go on showing windows).
     bool programEnded() const { return m_ended; }
+
+    /// The window position file as the windows last loaded it.
+    PositionStore& positions() { return m_positions; }
 
     /// The main window `zentu`, or nullptr when it is not loaded.
     zentu* mainWindow() const { return m_main.get(); }
@@ -57,7 +62,9 @@ public:
 
     /// The environment settings dialog, or nullptr when it is not loaded.
     frmConfig* config() const { return m_config.get(); }
-    frmConfig* showConfig();
+    /// Shows the environment settings dialog, loading it first when it is not loaded. With `activate` false it
+    /// comes up beside the window in front without taking the focus.
+    frmConfig* showConfig(bool activate = true);
     void unloadConfig();
 
     /// The range settings dialog, or nullptr when it is not loaded.
@@ -65,7 +72,7 @@ public:
     /// The range dialog loaded (without being shown when it was not): the main window's summary writes into its
     /// controls. nullptr when its load ended the program.
     frmSet_hdb* loadRange();
-    frmSet_hdb* showRange();
+    frmSet_hdb* showRange(bool activate = true);
     void unloadRange();
 
     /// The changed-log warning, loaded afresh for the job just selected.
@@ -78,7 +85,7 @@ public:
     /// tells this while it closes itself (it deletes itself afterwards).
     void closedByUser(QWidget* window);
 
-    /// The program's own loaded top-level windows (the window control looks them up by caption or class here).
+    /// The program's own loaded top-level windows.
     QList<QWidget*> loadedWindows() const;
 
     // The tools of the main window: the one place where the mode table editor, the output viewer and the
@@ -102,8 +109,9 @@ public:
 private:
     template <typename Window> void unload(std::unique_ptr<Window>& window);
 
-    ZentuState& m_state;
+    JobSession& m_session;
     Prompts& m_prompts;
+    PositionStore m_positions;
     ProgramEnd m_end;
     bool m_ended = false;
     bool m_mainClosedForDialog = false;

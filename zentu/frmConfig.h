@@ -1,42 +1,42 @@
 #pragma once
 
+#include "ZentuWindow.h"
+
+#include "settings/JobSettings.h"
+
 #include <QWidget>
 
 #include <memory>
-#include <string>
 
 namespace Ui {
 class frmConfig;
 }
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace zentu {
 
-class Prompts;
-class ZentuWindows;
-struct ZentuState;
+class UpDown;
 
 /// The environment settings dialog: the log to read, the CSV file to write, ADIF output and the auto-run program's
-/// wait. It edits the job settings as the user types, checks the two paths (and the log's master file) at every
-/// change, and enables Save only when both are usable; Save stores the job settings and leads on to the range
-/// settings dialog.
-class frmConfig : public QWidget {
+/// wait. It edits a copy of the job's settings, checks the two paths (and the log's master file) at every change,
+/// and enables Save only when both are usable; Save stores its keys through the job session and leads on to the
+/// range settings dialog.
+class frmConfig : public ZentuWindow<QWidget> {
     Q_OBJECT
 
 public:
-    frmConfig(ZentuState& state, ZentuWindows& windows, Prompts& prompts, QWidget* parent = nullptr);
+    frmConfig(JobSession& session, ZentuWindows& windows, Prompts& prompts);
     ~frmConfig() override;
 
+    /// The load: the job's settings copied into the controls, both paths checked.
     void load();
 
-    // The dialog's state of the last path check.
-    bool HdbProblem = true;
-    bool MstProblem = true;
-    bool CsvProblem = true;
-    int ProblemCount = 3;
-    std::string MstPath;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    /// The settings as edited here and not saved yet.
+    const JobSettings& edited() const { return m_edited; }
 
 private:
     void hdbChanged(const QString& text);
@@ -51,16 +51,22 @@ private:
     void save();
 
     std::unique_ptr<Ui::frmConfig> m_ui;
-    ZentuState& m_state;
-    ZentuWindows& m_windows;
-    Prompts& m_prompts;
+    JobSettings m_edited;
+    // The state of the last path check.
+    bool HdbProblem = true; ///< the log path is blank
+    bool MstProblem = true; ///< the log's master file is not there
+    bool CsvProblem = true; ///< the output path is blank
+    // The controls by what they do (their objectNames are the names the dialog has always had).
+    QLineEdit* m_logBox = nullptr;       ///< txtSet_hdb_dir
+    QLineEdit* m_outputBox = nullptr;    ///< txtSet_outcsv_dir
+    QLabel* m_logCaption = nullptr;      ///< lblHdb
+    QLabel* m_outputCaption = nullptr;   ///< lblOutcsv
+    QCheckBox* m_adifBox = nullptr;      ///< Check1
+    QLineEdit* m_waitBox = nullptr;      ///< Text1
+    UpDown* m_waitSpinner = nullptr;     ///< UpDown1
+    QLabel* m_hint = nullptr;            ///< Label3
+    QLabel* m_status = nullptr;          ///< Label6
+    QPushButton* m_saveButton = nullptr; ///< cmdOK
 };
-
-/// The log's companion master file as the environment dialog names it: the log path in upper case with every
-/// ".HDB" replaced by ".MST" (letters outside ASCII keep their case).
-std::string MasterPathOf(const std::string& logPath);
-/// Whether the log's master file exists: its name (MasterPathOf) looked up in the log's folder without regard to
-/// letter case.
-bool MasterFileExists(const std::string& logPath);
 
 } // namespace zentu

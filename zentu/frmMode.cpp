@@ -7,7 +7,6 @@
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
 #include "gui/WindowRect.h"
-#include "platform/AtomicFile.h"
 #include "platform/ProgramPaths.h"
 #include "text/Cp932Codec.h"
 #include "text/TextHelpers.h"
@@ -24,9 +23,11 @@
 #include <QTimer>
 #include <QValidator>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
+#include <vector>
 
 namespace zentu {
 
@@ -41,6 +42,8 @@ constexpr double kInnerWidth = 5670;
 constexpr double kInnerHeight = 5310;
 constexpr double kColumnWidth = 1000;
 constexpr int kBytesRole = Qt::UserRole;
+/// Room beside the longest ADIF name in the fixed column.
+constexpr int kNameMargin = 16;
 
 std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
@@ -134,13 +137,13 @@ frmMode* frmMode::Open(const ToolContext& context, BackToMain backToMain, QWidge
 void frmMode::load() {
     RestoreWindowPosition(m_context.positions, *this, m_context.ProgramFolder, kPositionSection);
 
-    // The table as the main window reads it: at most 40 rows, missing fields empty. A file that went away or
-    // cannot be read gives an empty table, and the user is told.
-    const std::filesystem::path file = m_context.ProgramFolder / texts::kModeTableFile;
+    // The table as the main window reads it, found by its name whatever the letter case: at most 40 rows, missing
+    // fields empty. A file that went away or cannot be read gives an empty table, and the user is told.
+    const std::optional<std::filesystem::path> found = FindModeTable(m_context.ProgramFolder);
+    const std::filesystem::path file = ModeTablePath(m_context.ProgramFolder);
     ModeTable table;
     const char* problem = nullptr;
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
+    if (!found) {
         problem = texts::kModeFileMissing;
     } else if (!table.load(file)) {
         problem = texts::kModeFileUnreadable;
@@ -153,6 +156,7 @@ void frmMode::load() {
             setCell(row, col, QByteArray::fromStdString(value));
         }
     }
+    fitNameColumn();
     // The current cell is the last one, while the grid still shows its top rows.
     m_ui->MSFlexGrid1->setAutoScroll(false);
     setCurrentCell(kLastRow, kLastCol);
@@ -169,7 +173,7 @@ void frmMode::load() {
 void frmMode::setHeads() {
     QTableWidget* grid = m_ui->MSFlexGrid1;
     const int width = TwipsToPixels(kColumnWidth, ScreenTwipsPerPixel(*this).x);
-    grid->verticalHeader()->setFixedWidth(width);
+    fitNameColumn();
     for (int col = 1; col <= kLastCol; ++col) {
         grid->setColumnWidth(col - 1, width);
     }
@@ -181,6 +185,17 @@ void frmMode::setHeads() {
     if (m_corner != nullptr) {
         m_corner->update();
     }
+}
+
+void frmMode::fitNameColumn() {
+    // The fixed column is as wide as the other columns, or as its longest ADIF name.
+    QHeaderView* names = m_ui->MSFlexGrid1->verticalHeader();
+    int width = TwipsToPixels(kColumnWidth, ScreenTwipsPerPixel(*this).x);
+    for (int row = 1; row <= kLastRow; ++row) {
+        const QString name = names->model()->headerData(row - 1, Qt::Vertical).toString();
+        width = std::max(width, names->fontMetrics().horizontalAdvance(name) + kNameMargin);
+    }
+    names->setFixedWidth(width);
 }
 
 void frmMode::setCell(int row, int col, const QByteArray& cp932) {
@@ -234,6 +249,8 @@ void frmMode::BeginCellEdit(const QString& typed) {
     QLineEdit* box = m_ui->Text1;
     box->setText(typed.isEmpty() ? TextMatrix(m_editRow, m_editCol) : typed);
     box->end(false);
+    // The cell may lie beyond the rows shown (the current cell starts at the last one): it is brought into view.
+    grid->scrollTo(grid->currentIndex());
     const QRect cell = grid->visualRect(grid->currentIndex());
     box->setGeometry(QRect(grid->viewport()->mapTo(m_ui->centralwidget, cell.topLeft()), cell.size()));
     m_editing = true;
@@ -401,26 +418,18 @@ void frmMode::refuseTyping() {
 
 void frmMode::save() {
     setHeads();
-    // Every row of the grid, each cell without its blanks, unquoted; a value that holds a comma (only a file
-    // written by hand can give one) is quoted so that it reads back as one field.
-    std::string bytes;
+    // Every row of the grid, under the name the table was found by.
+    std::vector<ModeTable::Row> rows;
     for (int row = 1; row <= kLastRow; ++row) {
+        ModeTable::Row& cells = rows.emplace_back();
         for (int col = 0; col <= kLastCol; ++col) {
-            const QByteArray cell = cellBytes(row, col);
-            const std::string_view value = zentu::TrimBlanks(View(cell));
-            if (col > 0) {
-                bytes += ',';
-            }
-            if (value.find(',') != std::string_view::npos) {
-                bytes += '"' + std::string(value) + '"';
-            } else {
-                bytes += value;
-            }
+            cells[static_cast<std::size_t>(col)] = cellBytes(row, col).toStdString();
         }
-        bytes += "\r\n";
     }
+    ModeTable table;
+    table.setRows(std::move(rows));
     std::string error;
-    if (!AtomicFile::writeWhole(m_context.ProgramFolder / texts::kModeTableFile, bytes, &error)) {
+    if (!table.save(ModeTablePath(m_context.ProgramFolder), &error)) {
         m_context.prompts.warn(this, QString::fromStdString(error));
     }
 }

@@ -16,10 +16,10 @@ class QKeyEvent;
 
 namespace zentu {
 
-/// The mode table editor: the table mode_tbl.csv of the program folder in a grid of 37 rows and 5 columns. Row 0
-/// holds the heads and column 0 the ADIF names (both fixed); rows 1 to 36, columns 1 to 4, hold the Hamlog
-/// spellings, edited in a yellow box laid over the cell. Every cell text begins with one space that is not part of
-/// the value. The file changes only through "[ 保存 ]".
+/// The mode table editor: the mode table of the program folder (mode_tbl.csv, found whatever its letter case) in a grid
+/// of 37 rows and 5 columns. Row 0 holds the heads and column 0 the ADIF names (both fixed); rows 1 to 36, columns 1 to
+/// 4, hold the Hamlog spellings, edited in a yellow box laid over the cell. Every cell text begins with one space that
+/// is not part of the value. The file changes only through "[ 保存 ]".
 ///
 /// The main window opens it with Open() after hiding itself; "[ 戻る ]" and closing the window from its title bar
 /// both call `backToMain`, which shows the main window again (and reads the table anew).
@@ -66,6 +66,7 @@ protected:
 
 private:
     void setHeads();
+    void fitNameColumn();
     void setCell(int row, int col, const QByteArray& cp932);
     QByteArray cellBytes(int row, int col) const;
     bool gridKeyPress(QKeyEvent* event);

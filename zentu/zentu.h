@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZentuWindow.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -11,36 +13,33 @@ class zentu;
 }
 
 class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
 
 namespace zentu {
 
-class Prompts;
-class ZentuWindows;
-struct JobPlan;
-struct JobSettings;
-struct ZentuState;
-
 /// The main window: the current job (number, name, messages, status), its log and output file, the record count
 /// and the summary of what a run writes; the job menu (select, save, delete), the ways to the settings dialogs and
-/// the tools, the run button and the End button.
-class zentu : public QMainWindow {
+/// the tools, the run button and the End button. What is enabled and ticked follows the job session
+/// (updateActions).
+class zentu : public ZentuWindow<QMainWindow> {
     Q_OBJECT
 
 public:
-    zentu(ZentuState& state, ZentuWindows& windows, Prompts& prompts, QWidget* parent = nullptr);
+    zentu(JobSession& session, ZentuWindows& windows, Prompts& prompts);
     ~zentu() override;
 
     /// The load: position, caption, the guide, the current job selected (which opens the two settings dialogs),
-    /// the check marks of the job menu, the mode table and the summary.
+    /// the mode table and the summary.
     void load();
 
-    /// Shows job CurrentJob: its settings, both settings dialogs beside this window, its name, messages and status,
-    /// its summary, and the changed-log warning when a new-additions job's log no longer matches its last run.
-    void SelectJob();
-    /// The summary of the current job (record count, range, run button) and the range dialog's controls.
-    void ShowJobSettings();
-    /// The name, messages and status of the current job from its registry file.
-    void ShowJobRegistry();
+    /// Shows job `job`: its settings, both settings dialogs beside this window (which ends in front), its
+    /// name, messages and status, its summary, and the changed-log warning when a new-additions job's log no longer
+    /// matches its last run.
+    void SelectJob(int job);
     /// The job save of the menu "JOB 保存".
     void saveJob();
     /// The job delete of the menu "JOB 削除", after the user's confirmation.
@@ -49,55 +48,59 @@ public:
     void runJob();
     /// The End button: closes the settings dialogs and saves every window's position, then ends the program.
     void endProgram();
-
-    // What the dialogs change on this window.
-    void setJobSaveEnabled(bool enabled);
-    void setOutputMenuEnabled(bool enabled);
-    /// lblInFile and lblOutFile from the paths in use (display form, full path as tool tip).
-    void showPaths();
-    /// lblInfo from record_count.
-    void showInputCount();
-    /// The range dialog's save: the summary of the range just saved.
-    void showRangeSummary(const JobPlan& plan);
     /// The not-yet-received QSL list was written: "処理終了" in lblMsg and `report` (lines copied and skipped).
     void showQslListDone(const QString& report);
 
-    /// Acts on a top-level window of this program found by class (TargetClassName, first) or by caption
-    /// (TargetCaption): 0 close, 1 bring to the front, 2 restore from minimised, 3 keep on top, 4 minimise.
-    void ControlOtherWindow();
-    /// Puts this window in front of the others.
+    /// Puts this window in front of the others, and keeps it there while the dialogs just shown come up.
     void BringMainWindowToFront();
 
-    std::string TargetClassName;
-    std::string TargetCaption;
-    int WindowAction = 0;
-    std::string WindowNotice;
-    std::string OwnCaption;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    /// The plan of the current job: its program files readable, then PlanJob (paths, log, range, outputs).
-    JobPlan PlanFor(JobSettings& settings) const;
-    /// Shows a plan: the summary, why the job cannot run (Label2), and the run button.
-    void showPlan(const JobPlan& plan);
+    /// Decides, from the job session, what the menus and buttons allow and which jobs carry a tick.
+    void updateActions();
+    /// The name, messages and status of the current job from its registry file.
+    void ShowJobRegistry();
+    /// The summary of the job shown: the range, why the job cannot run, the record count.
+    void showPlan();
+    /// lblInFile and lblOutFile from the paths in use (display form, full path as tool tip).
+    void showPaths();
+    /// lblInfo from the record count.
+    void showInputCount();
     void selectJobFromMenu(int job);
     void askDeleteJob();
     void openConfig();
     void openRange();
     void showCsv();
     void showAdif();
-    void showCheckMarks();
-    void repaintRunTexts();
     void clearJobTexts();
+    void repaintRunTexts();
 
     std::unique_ptr<Ui::zentu> m_ui;
-    ZentuState& m_state;
-    ZentuWindows& m_windows;
-    Prompts& m_prompts;
-    std::array<QAction*, 10> m_jobActions{}; ///< index 1 to 9
-    bool m_running = false;                  ///< a run works; it locks the window until it ends
+    // The controls by what they do (their objectNames are the names the windows have always had).
+    QLineEdit* m_jobName = nullptr;             ///< Text1
+    std::array<QLineEdit*, 3> m_messages{};     ///< Text2_0 .. Text2_2
+    QLabel* m_jobNumber = nullptr;              ///< Label11_3
+    QLabel* m_jobNameCaption = nullptr;         ///< Label12
+    std::array<QLabel*, 3> m_messageCaptions{}; ///< Label13_0 .. Label13_2
+    QLabel* m_jobStatus = nullptr;              ///< Label14
+    QLabel* m_logFile = nullptr;                ///< lblInFile
+    QLabel* m_outputFile = nullptr;             ///< lblOutFile
+    QLabel* m_inputCount = nullptr;             ///< lblInfo
+    QLabel* m_summary = nullptr;                ///< Label3
+    QLabel* m_notice = nullptr;                 ///< Label2
+    QLabel* m_instruction = nullptr;            ///< Label1
+    QLabel* m_runStatus = nullptr;              ///< lblMsg
+    QLabel* m_outputCount = nullptr;            ///< lblOutRec
+    QProgressBar* m_progress = nullptr;         ///< ProgressBar1
+    QPushButton* m_runButton = nullptr;         ///< cmdHenkan
+    QPushButton* m_qslButton = nullptr;         ///< Command1
+    QPushButton* m_endButton = nullptr;         ///< cmdEnd
+    std::array<QAction*, 10> m_jobActions{};    ///< mnuJob1 .. mnuJob9, index 1 to 9
+    QAction* m_saveJobAction = nullptr;         ///< mnuJobSave
+    QAction* m_deleteJobAction = nullptr;       ///< mnuDelJob
+    QMenu* m_outputMenu = nullptr;              ///< mnuDisp_out
+    QAction* m_configAction = nullptr;          ///< mnuConfig
+    QAction* m_rangeAction = nullptr;           ///< mnuSet_hani
+    bool m_running = false;                     ///< a run works; it locks the window until it ends
 };
 
 } // namespace zentu

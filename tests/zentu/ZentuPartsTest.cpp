@@ -1,8 +1,5 @@
 #include "ZentuHelpers.h"
-#include "frmConfig.h"
 #include "gui/UpDown.h"
-
-#include "TestSupport.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -46,19 +43,6 @@ private slots:
         QCOMPARE(SpacedDate("20040101"), std::string("2 0 0 4 / 0 1 / 0 1 "));
         QCOMPARE(SpacedDate(""), std::string(8, ' ') + "/ " + std::string(4, ' ') + "/ " + std::string(4, ' '));
         QCOMPARE(SpacedDate("2004011"), std::string("  2 0 0 / 4 0 / 1 1 "));
-    }
-
-    void namesAndFindsTheMasterFileWhateverItsCase() {
-        QCOMPARE(MasterPathOf("c:\\logs\\my.hdb.hdb"), std::string("C:\\LOGS\\MY.MST.MST"));
-        test::TempDir dir;
-        test::WriteBytes(dir / "Hamlog.hdb", "");
-        QVERIFY(!MasterFileExists((dir / "Hamlog.hdb").string()));
-        test::WriteBytes(dir / "hamlog.Mst", "");
-        QVERIFY(MasterFileExists((dir / "Hamlog.hdb").string()));
-        QVERIFY(!MasterFileExists(""));
-        QVERIFY(!MasterFileExists(dir.path().string() + "/"));
-        std::filesystem::create_directory(dir / "folder.mst");
-        QVERIFY(!MasterFileExists((dir / "folder.hdb").string()));
     }
 
     void spinnerStepsWithinItsRangeAndFollowsItsBox() {

@@ -1,7 +1,8 @@
 #include "ZentuWindows.h"
+#include "JobSession.h"
 #include "StartUp.h"
+#include "WindowControl.h"
 #include "ZentuHelpers.h"
-#include "ZentuState.h"
 #include "frmConfig.h"
 #include "frmDisp2.h"
 #include "frmMode.h"
@@ -100,7 +101,7 @@ class ZentuWindowsTest : public QObject {
 
 private:
     std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<ZentuState> m_state;
+    std::unique_ptr<JobSession> m_state;
     std::unique_ptr<ZentuWindows> m_windows;
     ScriptedPrompts m_prompts;
     int m_ends = 0;
@@ -154,8 +155,7 @@ private:
 
     bool start() {
         m_windows.reset();
-        m_state = std::make_unique<ZentuState>();
-        m_state->ProgramFolder = folder();
+        m_state = std::make_unique<JobSession>(folder());
         m_windows = std::make_unique<ZentuWindows>(*m_state, m_prompts);
         m_windows->setProgramEnd([this] { ++m_ends; });
         return StartUp(*m_state, *m_windows, m_prompts);
@@ -223,7 +223,7 @@ private slots:
     void startUpEndsWithoutTheModeTable() {
         std::filesystem::remove(folder() / "mode_tbl.csv");
         QVERIFY(!start());
-        QCOMPARE(m_prompts.warnings, QStringList{Q(folder().string() + "/mode_tbl.csv　がありません")});
+        QCOMPARE(m_prompts.notices, QStringList{Q(folder().string() + "/mode_tbl.csv　がありません")});
         // What start-up makes before the check stays.
         QVERIFY(std::filesystem::exists(folder() / "JOB" / "JOB_9.txt"));
         QVERIFY(m_windows->config() == nullptr);
@@ -305,28 +305,28 @@ private slots:
                  usable ? QStringLiteral(
                               "[ 保存 ]ボタンをクリックして下さい。保存します。　　＜変更は、「参照」ボタンで行う。＞")
                         : QStringLiteral("空白項目があります。　適切な指定をして下さい！"));
-        QCOMPARE(m_state->ConfigSaved, usable);
-        QCOMPARE(Q(m_state->settings.set_hdb_dir), path(hdb));
+        QCOMPARE(m_state->ConfigSaved(), usable);
+        QCOMPARE(Q(m_windows->config()->edited().set_hdb_dir), path(hdb));
     }
 
     void environmentDialogKeepsTheSecondsAsTypedAndTheDefaultsOnCancel() {
         QVERIFY(start());
         auto* seconds = configChild<QLineEdit>("Text1");
         QCOMPARE(seconds->text(), QStringLiteral("3"));
-        QCOMPARE(m_state->settings.zentu_arun_end_time, std::string("3"));
+        QCOMPARE(m_windows->config()->edited().zentu_arun_end_time, std::string("3"));
         seconds->clear();
         QTest::keyClicks(seconds, QStringLiteral("2.5"));
         QCOMPARE(configChild<UpDown>("UpDown1")->value(), 2);
-        QCOMPARE(m_state->settings.zentu_arun_end_time, std::string("2.5"));
+        QCOMPARE(m_windows->config()->edited().zentu_arun_end_time, std::string("2.5"));
         configChild<UpDown>("UpDown1")->stepUp();
         QCOMPARE(seconds->text(), QStringLiteral("3"));
-        QCOMPARE(m_state->settings.zentu_arun_end_time, std::string("3"));
+        QCOMPARE(m_windows->config()->edited().zentu_arun_end_time, std::string("3"));
 
         // Cancelling the file dialogs on first use stores the default files; the boxes stay empty.
         configChild<QPushButton>("Command1")->click();
         configChild<QPushButton>("Command2")->click();
-        QCOMPARE(m_state->settings.set_hdb_dir, Utf8FromPath(DefaultHamlogFiles::log()));
-        QCOMPARE(m_state->settings.set_outcsv_dir, Utf8FromPath(DefaultHamlogFiles::outputCsv()));
+        QCOMPARE(m_windows->config()->edited().set_hdb_dir, Utf8FromPath(DefaultHamlogFiles::log()));
+        QCOMPARE(m_windows->config()->edited().set_outcsv_dir, Utf8FromPath(DefaultHamlogFiles::outputCsv()));
         QVERIFY(configChild<QLineEdit>("txtSet_hdb_dir")->text().isEmpty());
         QVERIFY(m_prompts.filters.first().endsWith(QStringLiteral("(*.hdb *.HDB *.Hdb)")));
 
@@ -416,13 +416,13 @@ private slots:
         QVERIFY(mainAction("mnuJobSave")->isEnabled());
         QCOMPARE(mainChild<QLineEdit>("Text1")->text(), QStringLiteral("two"));
         QCOMPARE(mainChild("lblOutFile")->toolTip(), Q((folder() / "OUT2.CSV").string()));
-        QCOMPARE(m_state->RangeMode, RangeMode::LastN);
+        QCOMPARE(m_state->rangeMode(), RangeMode::LastN);
         QCOMPARE(rangeChild<QLineEdit>("Text2_0")->text(), QStringLiteral("151"));
 
         // A range never saved borrows nothing: the dialog and the summary both take all records.
         selectJob(4);
         QVERIFY(rangeChild<QRadioButton>("Option1_0")->isChecked());
-        QCOMPARE(m_state->RangeMode, RangeMode::All);
+        QCOMPARE(m_state->rangeMode(), RangeMode::All);
         QCOMPARE(mainText("Label3"), QStringLiteral("出力データ ： 全レコード"));
         QCOMPARE(mainChild("lblOutFile")->toolTip(), Q(unsaved.set_outcsv_dir));
         QVERIFY(mainText("lblOutFile").contains(QStringLiteral("...")));
@@ -436,16 +436,15 @@ private slots:
         saveJob(1, settings);
         QVERIFY(start());
         QVERIFY(rangeChild<QRadioButton>("Option1_0")->isChecked());
-        QCOMPARE(m_state->settings.set_start_date, std::string("20040315"));
-        QCOMPARE(m_state->settings.set_end_date, std::string("20051102"));
+        QCOMPARE(m_windows->range()->edited().set_start_date, std::string("20040315"));
+        QCOMPARE(m_windows->range()->edited().set_end_date, std::string("20051102"));
         QCOMPARE(rangeChild("Label1")->text(), QStringLiteral("2 0 0 4 / 0 3 / 1 5 "));
         QCOMPARE(rangeChild("Label2")->text(), QStringLiteral("2 0 0 5 / 1 1 / 0 2 "));
-        QCOMPARE(m_state->settings.set_rec_hani, std::string("1000"));
+        QCOMPARE(m_windows->range()->edited().set_rec_hani, std::string("1000"));
         QCOMPARE(rangeChild<QLineEdit>("Text2_0")->text(), QStringLiteral("1"));
         QCOMPARE(rangeChild<QLineEdit>("Text2_1")->text(), QStringLiteral("250"));
         // An empty time base selects "compare by date alone".
         QVERIFY(rangeChild<QRadioButton>("Option2_2")->isChecked());
-        QCOMPARE(m_state->settings.set_date_time_UJ, std::string("NON"));
         QVERIFY(!rangeChild<QWidget>("Frame2")->isEnabled());
 
         // Months are spun with two digits; a typed month is saved as it stands.
@@ -475,6 +474,7 @@ private slots:
         QCOMPARE(stored.set_start_date, std::string("20040115"));
         QCOMPARE(stored.set_end_date, std::string("20050502"));
         QCOMPARE(stored.select_flag, std::string("1"));
+        QCOMPARE(stored.set_date_time_UJ, std::string("NON"));
     }
 
     void rangeDialogFollowsTheLastNAndTheNewAdditions() {
@@ -488,8 +488,8 @@ private slots:
         count->clear();
         QTest::keyClicks(count, QStringLiteral("20"));
         QCOMPARE(rangeChild<QLineEdit>("Text2_0")->text(), QStringLiteral("231"));
-        QCOMPARE(m_state->settings.set_rec_hani, std::string("20"));
-        QCOMPARE(m_state->settings.set_start_rec_no, std::string("231"));
+        QCOMPARE(m_windows->range()->edited().set_rec_hani, std::string("20"));
+        QCOMPARE(m_windows->range()->edited().set_start_rec_no, std::string("231"));
         // More than the log holds starts at record 1.
         count->setText(QStringLiteral("400"));
         QCOMPARE(rangeChild<QLineEdit>("Text2_0")->text(), QStringLiteral("1"));
@@ -521,7 +521,7 @@ private slots:
         QCOMPARE(rangeChild<UpDown>("UpDown1_0")->value(), 1940);
         QCOMPARE(rangeChild<QLineEdit>("Text3")->text(), QStringLiteral("250000"));
         QCOMPARE(rangeChild<UpDown>("UpDown3")->value(), 200000);
-        QCOMPARE(m_state->settings.set_rec_hani, std::string("250000"));
+        QCOMPARE(m_windows->range()->edited().set_rec_hani, std::string("250000"));
         rangeChild<QPushButton>("cmdOK")->click();
         JobSettings stored;
         LoadJobSettings(folder(), 1, stored);
@@ -548,7 +548,7 @@ private slots:
         QVERIFY(!start());
         QCOMPARE(m_ends, 1);
         const QString master = Q((folder() / "LOG.mst").string());
-        QCOMPARE(m_prompts.warnings,
+        QCOMPARE(present ? m_prompts.warnings : m_prompts.notices,
                  QStringList{present ? "Hamlog.mst がオープン出来ませんでした。" + master + "　は有りますが読めません。"
                                      : "Hamlog.mst がオープン出来ませんでした。" + master + "　が無いと思われます。"});
     }
@@ -589,7 +589,7 @@ private slots:
         m_windows->config()->close();
         QVERIFY(main() != nullptr && main()->isVisible());
         QCOMPARE(ini(1), before);
-        QCOMPARE(m_state->settings.set_outcsv_dir, (folder() / "OUT1.CSV").string());
+        QCOMPARE(m_state->settings().set_outcsv_dir, (folder() / "OUT1.CSV").string());
 
         mainAction("mnuSet_hani")->trigger();
         m_windows->range()->close();
@@ -719,7 +719,7 @@ private slots:
             return adif.substr(0, second) + adif.substr(fourth);
         };
         QCOMPARE(withoutLines2And3(test::ReadBytes(folder() / "OUT1.adi")), withoutLines2And3(cliAdif));
-        QCOMPARE(m_state->adif_path, folder() / "OUT1.adi");
+        QCOMPARE(m_state->adif_path(), folder() / "OUT1.adi");
     }
 
     void aFailedRunShowsItsReasonAndKeepsTheBookkeeping() {
@@ -757,7 +757,7 @@ private slots:
         makeUsedFolder();
         saveJob(1, Job("0", 1), "one");
         QVERIFY(startMain() != nullptr);
-        QCOMPARE(m_state->mode_table.conv_mode_tbl("FT8"), std::string("FT8"));
+        QCOMPARE(m_state->mode_table().conv_mode_tbl("FT8"), std::string("FT8"));
         mainAction("mnuMode")->trigger();
         QVERIFY(main() == nullptr);
         QVERIFY(m_windows->modeEditor() != nullptr && m_windows->modeEditor()->isVisible());
@@ -767,7 +767,7 @@ private slots:
         test::Find<QAction>(m_windows->modeEditor(), "mnuBack")->trigger();
         QVERIFY(m_windows->modeEditor() == nullptr);
         QVERIFY(main() != nullptr && main()->isVisible());
-        QCOMPARE(m_state->mode_table.conv_mode_tbl("FT8"), std::string("MFSK"));
+        QCOMPARE(m_state->mode_table().conv_mode_tbl("FT8"), std::string("MFSK"));
         QVERIFY(test::ReadBytes(folder() / "zentu_posi.ini").find("[Position_frmMode]") != std::string::npos);
 
         // Its close box brings the main window back as well.
@@ -991,15 +991,9 @@ private slots:
         zentu* window = startMain();
         QVERIFY(window != nullptr);
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
-        window->TargetCaption = "no such window";
-        window->WindowAction = 1;
-        window->ControlOtherWindow();
-        window->TargetCaption.clear();
-        window->TargetClassName = "frmSet_hdb";
-        window->WindowAction = 2;
-        window->ControlOtherWindow();
-        window->WindowAction = 0;
-        window->ControlOtherWindow();
+        ControlOtherWindow(nullptr, WindowAction::BringToFront, m_prompts);
+        ControlOtherWindow(m_windows->range(), WindowAction::Restore, m_prompts);
+        ControlOtherWindow(m_windows->range(), WindowAction::Close, m_prompts);
         QCOMPARE(m_prompts.notices, (QStringList{QStringLiteral("そのキャプション名のアプリは起動していません"),
                                                  QStringLiteral("そのアプリは最小化になっていません。")}));
         QVERIFY(m_windows->range() == nullptr);
