@@ -38,8 +38,9 @@ QPoint StartPlace(WindowRole role, const QWidget* mainWindow) {
     QPoint beside(kMainStart.x() + kMainDesignWidth + kGap, kMainStart.y());
     if (mainWindow != nullptr) {
         // The main window may be wider than designed (its texts decide); it may not be on the screen yet.
-        const int width = std::max(mainWindow->width(), mainWindow->minimumSizeHint().width());
-        beside = QPoint(mainWindow->x() + width + kGap, mainWindow->y());
+        const int width =
+            std::max({mainWindow->frameGeometry().width(), mainWindow->width(), mainWindow->minimumSizeHint().width()});
+        beside.setX(mainWindow->x() + width + kGap);
     }
     return role == WindowRole::Config ? beside : beside + QPoint(0, kRangeBelowConfig);
 }

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -271,6 +272,27 @@ private slots:
         m_editor->close();
         QCOMPARE(m_backs, 2);
         QVERIFY(!std::filesystem::exists(m_dir->path() / "zentu_posi.ini"));
+    }
+
+    void anEditBeginsWhereTheUserCanSeeItAndTheLongestNameFits() {
+        open("DIGITALVOICE,DV,,,\r\n");
+        // The current cell starts at the last row, below the rows shown: typing brings it into view.
+        QCOMPARE(cell(), QPoint(36, 4));
+        QTest::keyClick(grid(), 'x');
+        QVERIFY(box()->isVisible());
+        QVERIFY(grid()->viewport()->rect().contains(grid()->visualRect(grid()->currentIndex())));
+        const QHeaderView* names = grid()->verticalHeader();
+        QVERIFY(names->width() > names->fontMetrics().horizontalAdvance(m_editor->TextMatrix(1, 0)));
+    }
+
+    void aTableNamedInOtherLettersIsShownAndSavedUnderItsOwnName() {
+        test::WriteBytes(m_dir->path() / "MODE_TBL.CSV", "SSB,USB,,,\r\n");
+        openAsIs();
+        QCOMPARE(m_editor->TextMatrix(1, 1), QStringLiteral(" USB"));
+        trigger("mnuSave");
+        QVERIFY(m_prompts.warnings.isEmpty());
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(m_dir->path()), {}), 1);
+        QVERIFY(test::ReadBytes(m_dir->path() / "MODE_TBL.CSV").starts_with("SSB,USB,,,\r\n,,,,\r\n"));
     }
 
     void helpShowsTheExplanation() {
