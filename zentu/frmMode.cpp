@@ -81,13 +81,17 @@ frmMode::frmMode(const ToolContext& context, BackToMain backToMain, QWidget* par
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMode>()), m_context(context),
       m_backToMain(std::move(backToMain)) {
     m_ui->setupUi(this);
-    QTableWidget* grid = m_ui->MSFlexGrid1;
+    m_grid = m_ui->MSFlexGrid1;
+    m_editBox = m_ui->Text1;
+    m_nextTrap = m_ui->Text2;
+    m_previousTrap = m_ui->Text3;
+    QTableWidget* grid = m_grid;
 
     // The two focus traps lie behind the grid: never seen, reached only by Tab and Shift+Tab.
-    m_ui->Text2->lower();
-    m_ui->Text3->lower();
-    m_ui->Text1->setFont(grid->font());
-    m_ui->Text1->setValidator(new CellValidator(m_ui->Text1));
+    m_nextTrap->lower();
+    m_previousTrap->lower();
+    m_editBox->setFont(grid->font());
+    m_editBox->setValidator(new CellValidator(m_editBox));
 
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -109,12 +113,12 @@ frmMode::frmMode(const ToolContext& context, BackToMain backToMain, QWidget* par
     }
 
     grid->installEventFilter(this);
-    m_ui->Text1->installEventFilter(this);
-    m_ui->Text2->installEventFilter(this);
-    m_ui->Text3->installEventFilter(this);
+    m_editBox->installEventFilter(this);
+    m_nextTrap->installEventFilter(this);
+    m_previousTrap->installEventFilter(this);
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { BeginCellEdit(); });
     connect(grid, &QTableWidget::currentCellChanged, this, [this] { CommitCellEdit(); });
-    connect(m_ui->Text1, &QLineEdit::inputRejected, this, &frmMode::refuseTyping);
+    connect(m_editBox, &QLineEdit::inputRejected, this, &frmMode::refuseTyping);
     connect(m_ui->mnuBack, &QAction::triggered, this, &frmMode::back);
     connect(m_ui->mnuSave, &QAction::triggered, this, &frmMode::save);
     connect(m_ui->mnuEditHelp, &QAction::triggered, this, &frmMode::showHelp);
@@ -130,7 +134,7 @@ frmMode* frmMode::Open(const ToolContext& context, BackToMain backToMain, QWidge
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->load();
     editor->show();
-    editor->m_ui->MSFlexGrid1->setFocus();
+    editor->m_grid->setFocus();
     return editor;
 }
 
@@ -158,9 +162,9 @@ void frmMode::load() {
     }
     fitNameColumn();
     // The current cell is the last one, while the grid still shows its top rows.
-    m_ui->MSFlexGrid1->setAutoScroll(false);
+    m_grid->setAutoScroll(false);
     setCurrentCell(kLastRow, kLastCol);
-    m_ui->MSFlexGrid1->setAutoScroll(true);
+    m_grid->setAutoScroll(true);
 
     if (problem != nullptr) {
         // Told once the editor is on the screen: the main window is hidden by then, and the message should not
@@ -171,7 +175,7 @@ void frmMode::load() {
 }
 
 void frmMode::setHeads() {
-    QTableWidget* grid = m_ui->MSFlexGrid1;
+    QTableWidget* grid = m_grid;
     const int width = TwipsToPixels(kColumnWidth, ScreenTwipsPerPixel(*this).x);
     fitNameColumn();
     for (int col = 1; col <= kLastCol; ++col) {
@@ -189,7 +193,7 @@ void frmMode::setHeads() {
 
 void frmMode::fitNameColumn() {
     // The fixed column is as wide as the other columns, or as its longest ADIF name.
-    QHeaderView* names = m_ui->MSFlexGrid1->verticalHeader();
+    QHeaderView* names = m_grid->verticalHeader();
     int width = TwipsToPixels(kColumnWidth, ScreenTwipsPerPixel(*this).x);
     for (int row = 1; row <= kLastRow; ++row) {
         const QString name = names->model()->headerData(row - 1, Qt::Vertical).toString();
@@ -199,7 +203,7 @@ void frmMode::fitNameColumn() {
 }
 
 void frmMode::setCell(int row, int col, const QByteArray& cp932) {
-    QTableWidget* grid = m_ui->MSFlexGrid1;
+    QTableWidget* grid = m_grid;
     QTableWidgetItem* item = col == 0 ? grid->verticalHeaderItem(row - 1) : grid->item(row - 1, col - 1);
     item->setData(kBytesRole, cp932);
     item->setText(QLatin1Char(' ') + QString::fromStdString(Cp932Codec::decodeLossy(View(cp932))));
@@ -209,7 +213,7 @@ void frmMode::setCell(int row, int col, const QByteArray& cp932) {
 }
 
 QByteArray frmMode::cellBytes(int row, int col) const {
-    const QTableWidget* grid = m_ui->MSFlexGrid1;
+    const QTableWidget* grid = m_grid;
     const QTableWidgetItem* item = col == 0 ? grid->verticalHeaderItem(row - 1) : grid->item(row - 1, col - 1);
     return item->data(kBytesRole).toByteArray();
 }
@@ -218,21 +222,21 @@ QString frmMode::TextMatrix(int row, int col) const {
     if (row == 0) {
         return QString::fromUtf8(texts::kModeHeads[col]);
     }
-    const QTableWidget* grid = m_ui->MSFlexGrid1;
+    const QTableWidget* grid = m_grid;
     return col == 0 ? grid->verticalHeaderItem(row - 1)->text() : grid->item(row - 1, col - 1)->text();
 }
 
 int frmMode::Row() const {
-    return m_ui->MSFlexGrid1->currentRow() + 1;
+    return m_grid->currentRow() + 1;
 }
 
 int frmMode::Col() const {
-    return m_ui->MSFlexGrid1->currentColumn() + 1;
+    return m_grid->currentColumn() + 1;
 }
 
 void frmMode::setCurrentCell(int row, int col) {
     CommitCellEdit();
-    m_ui->MSFlexGrid1->setCurrentCell(row - 1, col - 1);
+    m_grid->setCurrentCell(row - 1, col - 1);
 }
 
 void frmMode::BeginCellEdit(const QString& typed) {
@@ -243,10 +247,10 @@ void frmMode::BeginCellEdit(const QString& typed) {
         refuseTyping();
         return;
     }
-    QTableWidget* grid = m_ui->MSFlexGrid1;
+    QTableWidget* grid = m_grid;
     m_editRow = Row();
     m_editCol = Col();
-    QLineEdit* box = m_ui->Text1;
+    QLineEdit* box = m_editBox;
     box->setText(typed.isEmpty() ? TextMatrix(m_editRow, m_editCol) : typed);
     box->end(false);
     // The cell may lie beyond the rows shown (the current cell starts at the last one): it is brought into view.
@@ -263,7 +267,7 @@ bool frmMode::CommitCellEdit() {
     if (!m_editing) {
         return true;
     }
-    const QString value = TrimBlanks(m_ui->Text1->text()).toUpper();
+    const QString value = TrimBlanks(m_editBox->text()).toUpper();
     const CodecResult encoded = Cp932Codec::encode(value.toStdString());
     if (!encoded.ok || !StorableInCell(value)) {
         refuseTyping();
@@ -272,15 +276,15 @@ bool frmMode::CommitCellEdit() {
     m_editing = false;
     setCell(m_editRow, m_editCol, QByteArray::fromStdString(encoded.text));
     // The grid takes the focus before the box goes, so the focus does not wander on to the next control.
-    if (m_ui->Text1->hasFocus() || focusWidget() == m_ui->Text1) {
-        m_ui->MSFlexGrid1->setFocus(Qt::OtherFocusReason);
+    if (m_editBox->hasFocus() || focusWidget() == m_editBox) {
+        m_grid->setFocus(Qt::OtherFocusReason);
     }
-    m_ui->Text1->hide();
+    m_editBox->hide();
     return true;
 }
 
 bool frmMode::eventFilter(QObject* watched, QEvent* event) {
-    QTableWidget* grid = m_ui->MSFlexGrid1;
+    QTableWidget* grid = m_grid;
     if (watched == grid) {
         if (event->type() == QEvent::FocusIn) {
             CommitCellEdit();
@@ -293,7 +297,7 @@ bool frmMode::eventFilter(QObject* watched, QEvent* event) {
             if (!input->preeditString().isEmpty()) {
                 BeginCellEdit();
                 if (m_editing) {
-                    QCoreApplication::sendEvent(m_ui->Text1, input);
+                    QCoreApplication::sendEvent(m_editBox, input);
                 }
                 return true;
             }
@@ -302,13 +306,13 @@ bool frmMode::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
-    } else if (watched == m_ui->Text1 && event->type() == QEvent::KeyPress) {
+    } else if (watched == m_editBox && event->type() == QEvent::KeyPress) {
         return EditBoxKeyDown(static_cast<QKeyEvent*>(event));
-    } else if ((watched == m_ui->Text2 || watched == m_ui->Text3) && event->type() == QEvent::FocusIn) {
-        focusTrap(watched == m_ui->Text2);
+    } else if ((watched == m_nextTrap || watched == m_previousTrap) && event->type() == QEvent::FocusIn) {
+        focusTrap(watched == m_nextTrap);
     } else if (watched == m_corner && event->type() == QEvent::Paint) {
         QStyleOptionHeader option;
-        option.initFrom(m_ui->MSFlexGrid1->horizontalHeader()); // drawn like the other heads, though not clickable
+        option.initFrom(m_grid->horizontalHeader()); // drawn like the other heads, though not clickable
         option.rect = m_corner->rect();
         option.text = QString::fromUtf8(texts::kModeHeads[0]);
         option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
@@ -346,8 +350,8 @@ bool frmMode::EditBoxKeyDown(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Escape:
         m_editing = false; // the text is dropped
-        m_ui->MSFlexGrid1->setFocus(Qt::OtherFocusReason);
-        m_ui->Text1->hide();
+        m_grid->setFocus(Qt::OtherFocusReason);
+        m_editBox->hide();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -360,7 +364,7 @@ bool frmMode::EditBoxKeyDown(QKeyEvent* event) {
     }
     giveGridFocus();
     if (m_editing) {
-        m_ui->Text1->setFocus(Qt::OtherFocusReason); // refused: the box stays for the text to be mended
+        m_editBox->setFocus(Qt::OtherFocusReason); // refused: the box stays for the text to be mended
         return true;
     }
     QCoreApplication::processEvents();
@@ -385,7 +389,7 @@ bool frmMode::EditBoxKeyDown(QKeyEvent* event) {
 }
 
 void frmMode::giveGridFocus() {
-    m_ui->MSFlexGrid1->setFocus(Qt::OtherFocusReason);
+    m_grid->setFocus(Qt::OtherFocusReason);
     CommitCellEdit(); // when the window is not active the grid gets no focus event; commit all the same
 }
 
@@ -409,7 +413,7 @@ void frmMode::focusTrap(bool forward) {
     }
     setCurrentCell(row, col);
     QCoreApplication::processEvents();
-    m_ui->MSFlexGrid1->setFocus(Qt::OtherFocusReason);
+    m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMode::refuseTyping() {

@@ -13,6 +13,8 @@ class frmMode;
 
 class QAbstractButton;
 class QKeyEvent;
+class QLineEdit;
+class QTableWidget;
 
 namespace zentu {
 
@@ -79,6 +81,11 @@ private:
     void giveGridFocus();
 
     std::unique_ptr<Ui::frmMode> m_ui;
+    // The controls by what they do (their objectNames are the names the editor has always had).
+    QTableWidget* m_grid = nullptr;      ///< MSFlexGrid1
+    QLineEdit* m_editBox = nullptr;      ///< Text1: the yellow box laid over the cell being edited
+    QLineEdit* m_nextTrap = nullptr;     ///< Text2: the focus trap Tab reaches
+    QLineEdit* m_previousTrap = nullptr; ///< Text3: the focus trap Shift+Tab reaches
     ToolContext m_context;
     BackToMain m_backToMain;
     QAbstractButton* m_corner = nullptr;

@@ -4,11 +4,14 @@
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 namespace Ui {
 class frmMsg;
 }
+
+class QLabel;
 
 namespace zentu {
 
@@ -25,6 +28,11 @@ public:
 
 private:
     std::unique_ptr<Ui::frmMsg> m_ui;
+    // The labels by what they show (their objectNames are the names the window has always had).
+    QLabel* m_lastEnd = nullptr;        ///< Label1: where the previous run ended
+    std::array<QLabel*, 6> m_stored{};  ///< Label3_0 .. Label3_5: the signature that run stored
+    std::array<QLabel*, 6> m_current{}; ///< Label4_0 .. Label4_5: the record now at that number
+    QLabel* m_explanation = nullptr;    ///< Label5
 };
 
 } // namespace zentu
