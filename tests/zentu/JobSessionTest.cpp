@@ -265,6 +265,15 @@ private slots:
         QCOMPARE(ini(1), before);
     }
 
+    void aModeTableNamedInOtherLettersServesTheWindowsAndTheCommandLine() {
+        std::filesystem::rename(folder() / "mode_tbl.csv", folder() / "MODE_TBL.CSV");
+        QVERIFY(startMain() != nullptr);
+        QVERIFY(m_prompts.notices.isEmpty());
+        std::ostringstream out;
+        std::ostringstream err;
+        QCOMPARE(RunCli({"--job", "1", "--folder", folder().string()}, out, err), CliStatus::Success);
+    }
+
     void choosingAJobLeavesNothingOfTheJobShownBeforeToRun() {
         JobSession session(folder());
         std::string reason;
