@@ -1,6 +1,7 @@
 #include "convert/JobFiles.h"
 
 #include "settings/JobSettings.h"
+#include "text/TextHelpers.h"
 
 #include "TestSupport.h"
 
@@ -14,7 +15,8 @@ TEST(JobFiles, TheModeTableIsCheckedAndProtectedUnderTheNameItHas) {
     std::filesystem::create_directory(dir / "MODE_TBL.CSV");
     const std::optional<std::string> unreadable = CheckProgramFiles(dir.path(), 1);
     ASSERT_TRUE(unreadable);
-    EXPECT_NE(unreadable->find("MODE_TBL.CSV"), std::string::npos) << *unreadable;
+    // Named as it is spelled here, or as Windows, which ignores letter case, was asked for it.
+    EXPECT_NE(LowerAscii(*unreadable).find("mode_tbl.csv"), std::string::npos) << *unreadable;
 
     std::filesystem::remove(dir / "MODE_TBL.CSV");
     test::WriteBytes(dir / "MODE_TBL.CSV", "SSB,USB,,,\r\n");
