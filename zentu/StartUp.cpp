@@ -50,8 +50,9 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
 
     state.CurrentJob = 1;
     std::error_code ignored;
-    if (std::filesystem::exists(JobSettingsPath(folder, 1), ignored)) {
-        LoadJobSettings(folder, 1, state.settings);
+    if (std::filesystem::exists(JobSettingsPath(folder, 1), ignored) &&
+        !LoadJobSettings(folder, 1, state.settings, true, &reason)) {
+        prompts.warn(nullptr, Q(reason)); // the job starts blank; its file is not taken for an empty one
     }
 
     const std::filesystem::path positions = folder / std::string(kPositionFileName);
@@ -79,6 +80,7 @@ bool StartUp(ZentuState& state, ZentuWindows& windows, Prompts& prompts) {
         error = KindOfPath(*modeTable) == PathKind::Folder ? EISDIR : 0;
         [[fallthrough]];
     case FileReadOutcome::Failed:
+    case FileReadOutcome::TooLarge:
         return fail("ファイル " + Utf8FromPath(*modeTable) + " を読めません（" +
                     (error != 0 ? SystemReason(error) : std::string(CausePhrase(FailureCause::NotRegularFile))) +
                     "）。");

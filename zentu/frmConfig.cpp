@@ -131,7 +131,8 @@ void frmConfig::hdbChanged(const QString& text) {
     settings.set_hdb_dir = U(text);
     MstPath = MasterPathOf(settings.set_hdb_dir);
     HdbProblem = IsBlank(settings.set_hdb_dir);
-    MstProblem = !MasterFileExists(settings.set_hdb_dir);
+    // A relative path names a file of the program folder, as the runs take it.
+    MstProblem = !MasterFileExists(Utf8FromPath(JobFilePath(m_state.ProgramFolder, settings.set_hdb_dir)));
     SetColour(m_ui->lblHdb, !HdbProblem && !MstProblem ? kBlue : kRed);
     ShowConfigStatus();
 }
@@ -273,7 +274,8 @@ void frmConfig::save() {
         main->showPaths();
     }
     if (!IsBlank(settings.set_hdb_dir) && settings.set_hdb_dir.find(kNativeSeparator) != std::string::npos) {
-        const std::int32_t count = m_state.library.countRecords(PathFromUtf8(settings.set_hdb_dir));
+        const std::int32_t count =
+            m_state.library.countRecords(JobFilePath(m_state.ProgramFolder, settings.set_hdb_dir));
         if (count >= 0) {
             m_state.record_count = count;
             if (main != nullptr) {

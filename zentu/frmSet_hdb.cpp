@@ -9,6 +9,7 @@
 #include "ui_frmSet_hdb.h"
 #include "zentu.h"
 
+#include "convert/JobFiles.h"
 #include "convert/JobSummary.h"
 #include "convert/JobTexts.h"
 #include "gui/PositionStore.h"
@@ -135,11 +136,12 @@ bool frmSet_hdb::load() {
     KeepOnScreen(*this);
 
     const std::string inUse = m_state.shownLogPath;
-    if (ContainsHdbInAnyCase(inUse) && FileExists(inUse)) {
+    const std::string resolved = Utf8FromPath(JobFilePath(m_state.ProgramFolder, inUse));
+    if (ContainsHdbInAnyCase(inUse) && FileExists(resolved)) {
         if (!ReadLogBounds()) {
             return false;
         }
-    } else if (!ContainsHdbInAnyCase(inUse) && !FileExists(inUse) && !settings.set_hdb_dir.empty()) {
+    } else if (!ContainsHdbInAnyCase(inUse) && !FileExists(resolved) && !settings.set_hdb_dir.empty()) {
         m_state.shownLogPath = settings.set_hdb_dir;
         if (!ReadLogBounds()) {
             return false;
@@ -260,7 +262,7 @@ void frmSet_hdb::fillControls() {
 
 bool frmSet_hdb::ReadLogBounds() {
     RecordLibrary& library = m_state.library;
-    const std::filesystem::path log = PathFromUtf8(m_state.shownLogPath);
+    const std::filesystem::path log = JobFilePath(m_state.ProgramFolder, m_state.shownLogPath);
     countLog();
     const int code = library.open(log);
     if (code == RecordLibrary::kMasterMissing) {
@@ -449,7 +451,7 @@ void frmSet_hdb::setLastNNumbers() {
 }
 
 void frmSet_hdb::countLog() {
-    const std::int32_t count = m_state.library.countRecords(PathFromUtf8(m_state.shownLogPath));
+    const std::int32_t count = m_state.library.countRecords(JobFilePath(m_state.ProgramFolder, m_state.shownLogPath));
     m_state.log_last_rec_no = std::to_string(std::max(count, 0));
 }
 

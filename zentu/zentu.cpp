@@ -40,16 +40,17 @@ namespace shared = job_texts;
 const QColor kBlack(0, 0, 0);
 const QColor kLightRed(255, 0, 0);
 
-/// A file exists at the path and its text holds the separator (what the summary asks of a log or output file).
-bool IsUsableFile(const std::string& path) {
+/// A file exists at the path (relative to the program folder) and its text holds the separator (what the summary asks
+/// of a log or output file).
+bool IsUsableFile(const std::filesystem::path& folder, const std::string& path) {
     std::error_code ignored;
     return path.find(kNativeSeparator) != std::string::npos &&
-           std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
+           std::filesystem::is_regular_file(JobFilePath(folder, path), ignored);
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::filesystem::path& folder, const std::string& path) {
     std::error_code ignored;
-    return !TrimBlanks(path).empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
+    return !TrimBlanks(path).empty() && std::filesystem::is_regular_file(JobFilePath(folder, path), ignored);
 }
 
 } // namespace
@@ -152,7 +153,10 @@ void zentu::SelectJob() {
 
     m_windows.unloadConfig();
     m_windows.unloadRange();
-    LoadJobSettings(m_state.ProgramFolder, job, m_state.settings);
+    std::string loadError;
+    if (!LoadJobSettings(m_state.ProgramFolder, job, m_state.settings, true, &loadError)) {
+        m_prompts.warn(this, Q(loadError));
+    }
     m_state.shownLogPath = m_state.settings.set_hdb_dir;
     m_state.shownOutputPath = m_state.settings.set_outcsv_dir;
     showPaths();
@@ -204,15 +208,11 @@ void zentu::SelectJob() {
         config->repaint();
     }
 
-    // A new-additions job checks that the log still holds, where its last run ended, the record written last. A
-    // job that never ran (nothing ended anywhere yet) has nothing to check.
-    if (m_state.JobHasContent && m_state.plan.stands() && m_state.RangeMode == RangeMode::NewAdditions &&
-        ValToRecordNumber(m_state.settings.last_end_rec_no) >= 1) {
-        const LastQsoCheck check = CheckLastQso(m_state.library, m_state.settings);
-        m_state.current_qso_signature = check.current;
-        if (check.changed()) {
-            m_windows.showMsg();
-        }
+    // A new-additions job checks that the log still holds, where its last run ended, the record written last (the
+    // plan has compared them). A job that never ran (nothing ended anywhere yet) has nothing to check.
+    if (m_state.JobHasContent && m_state.plan.stands() && m_state.plan.logChanged) {
+        m_state.current_qso_signature = m_state.plan.lastQso.current;
+        m_windows.showMsg();
     }
 }
 
@@ -244,8 +244,8 @@ void zentu::ShowJobRegistry() {
 
 void zentu::ShowJobSettings() {
     JobSettings& settings = m_state.settings;
-    m_ui->mnuSet_hani->setEnabled(IsUsableFile(m_state.shownLogPath));
-    setOutputMenuEnabled(IsUsableFile(m_state.shownOutputPath));
+    m_ui->mnuSet_hani->setEnabled(IsUsableFile(m_state.ProgramFolder, m_state.shownLogPath));
+    setOutputMenuEnabled(IsUsableFile(m_state.ProgramFolder, m_state.shownOutputPath));
 
     // A range that was never saved (or a flag no option stands for) is what the range dialog opens on for it: all
     // records, and the summary says so. Nothing of the job shown before is borrowed; the job runs only once its
@@ -303,18 +303,20 @@ void zentu::showPlan(const JobPlan& plan) {
     }
     // The summary in green when the job can run as it stands; otherwise the reason below it, and no run.
     SetText(m_ui->Label3, Q(plan.summary), plan.stands() ? kRunGreen : kRunDarkRed);
-    m_ui->cmdHenkan->setEnabled(plan.canRun() && !plan.logShorterThanLastRun);
+    m_ui->cmdHenkan->setEnabled(plan.canRun());
     if (!plan.stands()) {
         SetText(m_ui->Label2, Q(plan.reason), kRunDarkRed);
     } else if (plan.noNewRecords) {
         SetColour(m_ui->Label3, kRunDarkRed);
         SetText(m_ui->Label2, QString::fromUtf8(shared::kNoNewRecords), kRunDarkRed);
     } else if (plan.logShorterThanLastRun) {
-        // Contacts were deleted since the previous run: nothing new can be told apart (the changed-log warning
-        // says more), and a run would only move the bookkeeping past contacts never exported.
+        // Contacts were deleted since the previous run (the changed-log warning says more). A run goes on after the
+        // record written last where it is found; else it would move the bookkeeping past contacts never exported.
         SetColour(m_ui->Label3, kRunDarkRed);
         SetText(m_ui->Label2,
-                QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(texts::kLogShorter).arg(plan.record_count),
+                QString::fromUtf8(shared::kChangedLog) +
+                    (plan.runAnywayRefused.empty() ? QString::fromUtf8(texts::kLogShorter).arg(plan.record_count)
+                                                   : Q(plan.runAnywayRefused)),
                 kRunDarkRed);
     }
 }
@@ -361,7 +363,7 @@ void zentu::DeleteJob() {
 }
 
 void zentu::runJob() {
-    if (m_running || !m_state.plan.canRun() || m_state.plan.logShorterThanLastRun) {
+    if (m_running || !m_state.plan.canRun()) {
         return; // the button is disabled for such a job; nothing may run with another job's range, or twice
     }
     m_running = true;
@@ -571,15 +573,15 @@ void zentu::openRange() {
 }
 
 void zentu::showCsv() {
-    const std::string& path = m_state.settings.set_outcsv_dir;
-    if (FileExists(path)) {
+    const std::string path = Utf8FromPath(JobFilePath(m_state.ProgramFolder, m_state.settings.set_outcsv_dir));
+    if (FileExists(m_state.ProgramFolder, path)) {
         m_windows.showViewer(Q(path));
     }
 }
 
 void zentu::showAdif() {
     const std::string path = Utf8FromPath(m_state.adif_path);
-    if (FileExists(path)) {
+    if (FileExists(m_state.ProgramFolder, path)) {
         m_windows.showViewer(Q(path));
     }
 }

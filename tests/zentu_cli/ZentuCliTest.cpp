@@ -165,13 +165,31 @@ TEST_F(ZentuCliTest, BadSettingsStopWithStatus3AndALogThatCannotBeOpenedWith5Bef
     EXPECT_NE(err.str().find("LOG.mst"), std::string::npos) << err.str();
 }
 
-TEST_F(ZentuCliTest, ANewAdditionsLogWithFewerRecordsThanThePreviousRunIsAChangedLog) {
+TEST_F(ZentuCliTest, AfterDeletionsForceExportsWhatFollowsTheRecordWrittenLastOrRefusesWhenItIsGone) {
     ASSERT_EQ(Run(), CliStatus::Success) << err.str();
+    const std::string csv = test::ReadBytes(dir / "OUT.CSV");
     std::string error;
-    // Both contacts deleted, then one added: the log is shorter than where the previous run ended.
+    // Both contacts deleted, then one added: the log is shorter than where the previous run ended, and the record
+    // written last is nowhere: no run can tell what is new.
     ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1CC", "10/01/03")}, &error)) << error;
     EXPECT_EQ(Run(), CliStatus::ChangedLog);
     EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
+    EXPECT_EQ(Run({"--force"}), CliStatus::ChangedLog);
+    EXPECT_NE(err.str().find("「全レコード」か「番号で範囲指定」"), std::string::npos) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "OUT.CSV"), csv);
+
+    // The first contact deleted and one added: the record written last is now record 1, and only what follows it is
+    // new; the bookkeeping ends at the last record written.
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1BB", "10/01/02"), Qso("JA1CC", "10/01/03")}, &error));
+    EXPECT_EQ(Run(), CliStatus::ChangedLog);
+    ASSERT_EQ(Run({"--force"}), CliStatus::Success) << err.str();
+    EXPECT_NE(out.str().find("出力数 : 1 件"), std::string::npos) << out.str();
+    EXPECT_EQ(test::ReadBytes(dir / "OUT.CSV").find("JA1BB"), std::string::npos);
+    JobSettings stored;
+    ASSERT_TRUE(LoadJobSettings(dir.path(), 1, stored));
+    EXPECT_EQ(stored.last_start_rec_no, "2");
+    EXPECT_EQ(stored.last_end_rec_no, "2");
+    EXPECT_EQ(Run(), CliStatus::Success) << err.str(); // the log matches its bookkeeping again
 }
 
 TEST_F(ZentuCliTest, EachWrongSettingIsToldWithItsOwnCause) {
