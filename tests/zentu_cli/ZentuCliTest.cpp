@@ -13,9 +13,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <sstream>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace zentu {
 namespace {
@@ -377,6 +383,60 @@ TEST_F(ZentuCliTest, AStandardOutputThatCannotBeWrittenIsAnErrorAndNothingRuns) 
               static_cast<int>(CliStatus::OutputFailed));
     EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
     EXPECT_EQ(test::RunProgram(program, {"--help"}, full), static_cast<int>(CliStatus::OutputFailed));
+}
+
+#ifndef _WIN32
+/// Runs the real program with its standard output closed, or on a pipe whose reader is gone: its exit status, or 128
+/// plus the signal that ended it.
+int RunWithoutStandardOutput(const std::vector<std::string>& arguments, bool closed) {
+    int pipe[2] = {-1, -1};
+    if (!closed && ::pipe(pipe) != 0) {
+        return -1;
+    }
+    const std::string program = test::ProgramInBinDir("zentu_cli").string();
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL); // as a shell starts a program
+        if (closed) {
+            ::close(STDOUT_FILENO);
+        } else {
+            ::close(pipe[0]);
+            ::dup2(pipe[1], STDOUT_FILENO);
+            ::close(pipe[1]);
+        }
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    if (!closed) {
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+#endif
+
+TEST_F(ZentuCliTest, AClosedOrBrokenStandardOutputIsStatus8AndTheReportLandsInNoFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "closed descriptors and SIGPIPE are POSIX matters";
+#else
+    for (const bool closed : {true, false}) {
+        EXPECT_EQ(RunWithoutStandardOutput({"--folder", dir.path().string(), "--job", "1"}, closed),
+                  static_cast<int>(CliStatus::OutputFailed))
+            << (closed ? "closed" : "broken pipe");
+        EXPECT_EQ(test::ReadBytes(dir / "ini" / "zentu_1.lock"), "");
+        EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    }
+    EXPECT_EQ(RunWithoutStandardOutput({"--help"}, false), static_cast<int>(CliStatus::OutputFailed));
+#endif
 }
 
 } // namespace

@@ -284,6 +284,17 @@ TEST(JobSettings, AFileThatCannotBeReadIsAnErrorNeverABlankJobAndNothingIsSavedO
     EXPECT_TRUE(std::filesystem::is_directory(dir / "ini" / "zentu_2.ini"));
 }
 
+TEST(JobSettings, ALockFileThatIsAFolderIsNamedInsteadOfTheSettingsFolder) {
+    TempDir dir;
+    std::filesystem::create_directories(JobLockPath(dir.path(), 1));
+    JobLock lock;
+    std::string reason;
+    EXPECT_FALSE(lock.acquire(dir.path(), 1, std::chrono::milliseconds(0), reason));
+    EXPECT_FALSE(lock.busy());
+    EXPECT_NE(lock.failure().find(JobLockPath(dir.path(), 1).string()), std::string::npos) << lock.failure();
+    EXPECT_NE(lock.failure().find("フォルダーです"), std::string::npos) << lock.failure();
+}
+
 TEST(JobSettings, AByteOrderMarkBeforeTheFirstSectionIsReadPastAndKept) {
     TempDir dir;
     const std::string bom = "\xEF\xBB\xBF";
