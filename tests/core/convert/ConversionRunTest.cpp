@@ -12,6 +12,7 @@
 #include "settings/JobSettings.h"
 #include "text/Cp932Codec.h"
 
+#include "ConversionRunFixture.h"
 #include "LogWriter.h"
 #include "TestPlatform.h"
 #include "TestSupport.h"
@@ -34,103 +35,7 @@ namespace zentu {
 namespace {
 
 using namespace std::chrono_literals;
-
-hamlog::LogRecord Qso(const std::string& call, const std::string& date, const std::string& time,
-                      const std::string& freq = "7.050", const std::string& mode = "CW") {
-    hamlog::LogRecord record;
-    record.fields = {call, date, time, "599", "579", freq, mode, "1001", "PM95", "J", "", "", "", "", "F15", "F16"};
-    return record;
-}
-
-std::string CsvLine(const hamlog::LogRecord& record) {
-    std::string line;
-    AppendCsvLine(line, record.fields);
-    return line;
-}
-
-/// Records the observer calls of a run.
-class RecordingObserver : public RunObserver {
-public:
-    void progressStarted(double max) override { maximum = max; }
-    void progressed(std::int64_t value) override { values.push_back(value); }
-    void outputCounted(std::int64_t count) override { counted = count; }
-
-    double maximum = -1;
-    std::vector<std::int64_t> values;
-    std::int64_t counted = -1;
-};
-
-class ConversionRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
-        settings.set_hdb_dir = (dir / "LOG.hdb").string();
-        settings.set_outcsv_dir = (dir / "out" / "LOGLIST.CSV").string();
-        std::filesystem::create_directories(dir / "out");
-        std::filesystem::create_directories(dir / "ini");
-    }
-
-    void MakeLog(const std::vector<hamlog::LogRecord>& records) {
-        log = records;
-        std::string error;
-        ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", records, &error)) << error;
-    }
-
-    RunResult Run(int mode, const std::string& newStart = "", const RunOptions& options = {}) {
-        RunInput input;
-        input.programFolder = dir.path();
-        input.job = 1;
-        input.rangeMode = static_cast<RangeMode>(mode);
-        input.record_count = static_cast<std::int32_t>(log.size());
-        input.new_start_rec_no = newStart;
-        return RunConversion(library, settings, input, options, &observer);
-    }
-
-    std::string Csv() const { return test::ReadBytes(dir / "out" / "LOGLIST.CSV"); }
-    std::string Adif() const { return test::ReadBytes(dir / "out" / "LOGLIST.adi"); }
-    std::string Ini() const { return test::ReadBytes(dir / "ini" / "zentu_1.ini"); }
-
-    /// The names in a folder (temporary files left behind show up here).
-    static std::set<std::string> Names(const std::filesystem::path& folder) {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    /// A mode-4 job with previous outputs and a settings file, as after an earlier run.
-    void PreviousRun() {
-        test::WriteBytes(dir / "out" / "LOGLIST.CSV", "previous csv");
-        test::WriteBytes(dir / "out" / "LOGLIST.adi", "previous adif");
-        settings.adif_out = "1";
-        settings.last_end_rec_no = "0";
-        ASSERT_TRUE(SaveJobSettings(dir.path(), 1, settings, kZentuVersion));
-    }
-
-    /// Checks that a failed run left the previous outputs, the settings file and the record as they were.
-    void ExpectNothingChanged(const RunResult& result, const std::string& iniBefore, const std::string& why) {
-        EXPECT_FALSE(result.ok) << why;
-        EXPECT_EQ(Csv(), "previous csv") << why;
-        EXPECT_EQ(Adif(), "previous adif") << why;
-        EXPECT_EQ(Ini(), iniBefore) << why;
-        EXPECT_EQ(settings.last_end_rec_no, "0") << why;
-        EXPECT_EQ(Names(dir / "out"), (std::set<std::string>{"LOGLIST.CSV", "LOGLIST.adi"})) << why;
-    }
-    std::string ExpectedCsv(std::initializer_list<int> numbers) const {
-        std::string expected;
-        for (const int n : numbers) {
-            expected += CsvLine(log[static_cast<std::size_t>(n - 1)]);
-        }
-        return expected;
-    }
-
-    test::TempDir dir;
-    RecordLibrary library;
-    JobSettings settings;
-    std::vector<hamlog::LogRecord> log;
-    RecordingObserver observer;
-};
+using namespace runtest;
 
 TEST_F(ConversionRunTest, AllRecordsModeWritesEveryRecordAsAQuotedCsvLine) {
     MakeLog({Qso("JA1ABC", "10/05/01", "12:34J"), Qso("JH3XYZ", "10/05/02", "01:00U")});
@@ -463,26 +368,6 @@ TEST_F(ConversionRunTest, ALogThatCannotBeOpenedFailsWithoutTouchingAnything) {
     EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "zentu_1.ini"));
 }
 
-/// File-system steps whose n-th rename fails (a full disk), or with `andLater` every rename from the n-th on (a disk
-/// that failed); the others go to the system.
-class FailingRename : public ReplaceSteps {
-public:
-    explicit FailingRename(int failing, bool andLater = false) : m_failing(failing), m_andLater(andLater) {}
-    bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& error) override {
-        ++m_count;
-        if (m_count == m_failing || (m_andLater && m_count > m_failing)) {
-            error = m_andLater ? EIO : ENOSPC;
-            return false;
-        }
-        return ReplaceSteps::renameOver(from, to, error);
-    }
-
-private:
-    int m_failing;
-    bool m_andLater;
-    int m_count = 0;
-};
-
 TEST_F(ConversionRunTest, NeitherOutputNorTheBookkeepingChangesWhenALaterFileCannotBePutInPlace) {
     MakeLog({Qso("A1", "10/01/01", "00:00J"), Qso("A2", "10/01/02", "00:00J")});
     PreviousRun();
@@ -498,141 +383,6 @@ TEST_F(ConversionRunTest, NeitherOutputNorTheBookkeepingChangesWhenALaterFileCan
     ASSERT_TRUE(Run(4, "1").ok);
     EXPECT_EQ(Csv(), ExpectedCsv({1, 2}));
     EXPECT_EQ(settings.last_end_rec_no, "2");
-}
-
-TEST_F(ConversionRunTest, APreviousFileThatCannotBePutBackIsToldWithItsKeptCopyWhichNoLaterRunRemoves) {
-    MakeLog({Qso("A1", "10/01/01", "00:00J"), Qso("A2", "10/01/02", "00:00J")});
-    PreviousRun();
-    const std::string iniBefore = Ini();
-    // The settings file's rename fails, and so do the renames that would put the two outputs back.
-    FailingRename steps(3, true);
-    RunOptions options;
-    options.replaceSteps = &steps;
-    const RunResult result = Run(4, "1", options);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failure, RunFailure::NotRestored) << result.error;
-    EXPECT_EQ(Ini(), iniBefore);
-    std::vector<std::filesystem::path> kept;
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "out")) {
-        if (entry.path().extension() == ".old") {
-            kept.push_back(entry.path());
-        }
-    }
-    ASSERT_EQ(kept.size(), 2u);
-    for (const auto& copy : kept) {
-        EXPECT_NE(result.error.find(copy.string()), std::string::npos) << result.error;
-    }
-    // The next run (another process's, as far as the kept copies tell) keeps them: they hold the previous files.
-    ASSERT_TRUE(Run(4, "1").ok);
-    for (const auto& copy : kept) {
-        EXPECT_TRUE(std::filesystem::exists(copy)) << copy;
-    }
-    const std::set<std::string> previous = {test::ReadBytes(kept[0]), test::ReadBytes(kept[1])};
-    EXPECT_EQ(previous, (std::set<std::string>{"previous csv", "previous adif"}));
-}
-
-/// An observer that throws what a run meets when memory or threads run out, once the range is being read.
-class ThrowingObserver : public RecordingObserver {
-public:
-    explicit ThrowingObserver(std::exception_ptr thrown) : m_thrown(std::move(thrown)) {}
-    void progressed(std::int64_t value) override {
-        if (value == RecordBlock::kSpanRecords) {
-            std::rethrow_exception(m_thrown);
-        }
-    }
-
-private:
-    std::exception_ptr m_thrown;
-};
-
-TEST_F(ConversionRunTest, MemoryOrThreadsRunningOutFailTheRunWithEveryThreadEndedAndNothingChanged) {
-    std::vector<hamlog::LogRecord> records;
-    for (int n = 1; n <= 5 * static_cast<int>(RecordBlock::kSpanRecords); ++n) {
-        records.push_back(Qso("JA" + std::to_string(n), "10/01/01", "00:00J"));
-    }
-    MakeLog(records);
-    PreviousRun();
-    const std::string iniBefore = Ini();
-    struct Case {
-        const char* name;
-        std::exception_ptr thrown;
-        bool memory;
-    };
-    const Case cases[] = {
-        {"no memory", std::make_exception_ptr(std::bad_alloc()), true},
-        {"no thread",
-         std::make_exception_ptr(std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again))),
-         false},
-    };
-    for (const Case& c : cases) {
-        ThrowingObserver throwing(c.thrown);
-        RunInput input{dir.path(), 1, RangeMode::NewAdditions, static_cast<std::int32_t>(records.size()), "1"};
-        const RunResult result = RunConversion(library, settings, input, {}, &throwing);
-        ExpectNothingChanged(result, iniBefore, c.name);
-        EXPECT_EQ(result.failure, RunFailure::Failed) << c.name;
-        EXPECT_EQ(result.error, OutOfResourcesText(c.memory)) << c.name;
-    }
-}
-
-TEST_F(ConversionRunTest, RelativePathsNameFilesOfTheProgramFolderWhateverTheCurrentFolder) {
-    MakeLog({Qso("A1", "10/01/01", "00:00J")});
-    settings.set_hdb_dir = "LOG.hdb";
-    settings.set_outcsv_dir =
-        std::string("out") + static_cast<char>(std::filesystem::path::preferred_separator) + "LOGLIST.CSV";
-    settings.adif_out = "1";
-    const std::filesystem::path before = std::filesystem::current_path();
-    test::TempDir elsewhere;
-    std::filesystem::current_path(elsewhere.path());
-    const RunResult result = Run(0);
-    std::filesystem::current_path(before);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.csvPath, dir / "out" / "LOGLIST.CSV");
-    EXPECT_EQ(Csv(), ExpectedCsv({1}));
-    EXPECT_FALSE(Adif().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
-}
-
-TEST_F(ConversionRunTest, AnotherJobWritingTheSameOutputsHoldsThemAndThisRunChangesNothing) {
-    MakeLog({Qso("A1", "10/01/01", "00:00J")});
-    PreviousRun();
-    const std::string iniBefore = Ini();
-    // Job 2 writes the same files (its CSV named in another spelling of the same path).
-    OutputLock job2;
-    std::string reason;
-    ASSERT_TRUE(job2.acquire(dir.path(), dir / "out" / ".." / "out" / "LOGLIST.CSV", 0ms, reason)) << reason;
-    RunOptions options;
-    options.lockWait = 0ms;
-    const RunResult result = Run(4, "1", options);
-    ExpectNothingChanged(result, iniBefore, "outputs held");
-    EXPECT_EQ(result.failure, RunFailure::Busy);
-    EXPECT_NE(result.error.find("LOGLIST.CSV"), std::string::npos) << result.error;
-}
-
-TEST_F(ConversionRunTest, LongNamesADanglingLinkAndAnAdifNameInCapitalsAreWrittenWhereTheySay) {
-    MakeLog({Qso("A1", "10/01/01", "00:00J")});
-    settings.adif_out = "1";
-    // The longest path a job holds, its name as long as that leaves (more than 223 bytes in a short temporary
-    // folder): legal, so its temporary files must be too.
-    const std::string folder = (dir / "out").string() + static_cast<char>(std::filesystem::path::preferred_separator);
-    settings.set_outcsv_dir = folder + std::string(kMaxPathBytes - folder.size() - 4, 'n') + ".CSV";
-    RunResult result = Run(0);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(test::ReadBytes(settings.set_outcsv_dir), ExpectedCsv({1}));
-#ifndef _WIN32
-    // Names that differ only in letter case are two files here.
-    settings.set_outcsv_dir = (dir / "out" / "X.ADI").string();
-    result = Run(0);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_TRUE(std::filesystem::exists(dir / "out" / "X.adi"));
-#endif
-    // A link whose file is not there yet: the file is made where it points, the link stays.
-    if (test::MakeSymbolicLink(dir / "out" / "target.csv", dir / "out" / "link.csv")) {
-        settings.set_outcsv_dir = (dir / "out" / "link.csv").string();
-        result = Run(0);
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_TRUE(std::filesystem::is_symlink(dir / "out" / "link.csv"));
-        EXPECT_EQ(test::ReadBytes(dir / "out" / "target.csv"), ExpectedCsv({1}));
-    }
 }
 
 #ifndef _WIN32
