@@ -89,7 +89,8 @@ public:
     static bool writeSection(const std::filesystem::path& file, std::string_view section,
                              const std::vector<std::string>& lines);
 
-    /// The reason for the last failed write of this thread, a Japanese sentence (UTF-8) naming the file.
+    /// The reason for the last failed write (or read of a ProfileSnapshot) of this thread, a Japanese sentence (UTF-8)
+    /// naming the file.
     static const std::string& lastError();
 };
 

@@ -175,6 +175,10 @@ TEST_F(ZentuCliTest, AfterDeletionsForceExportsWhatFollowsTheRecordWrittenLastOr
     ASSERT_EQ(Run(), CliStatus::Success) << err.str();
     const std::string csv = test::ReadBytes(dir / "OUT.CSV");
     std::string error;
+    // Another log of as many records: told as a changed log, not as "no new records".
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA9XX", "10/01/01"), Qso("JA9YY", "10/01/02")}, &error));
+    EXPECT_EQ(Run(), CliStatus::ChangedLog);
+    EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
     // Both contacts deleted, then one added: the log is shorter than where the previous run ended, and the record
     // written last is nowhere: no run can tell what is new.
     ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1CC", "10/01/03")}, &error)) << error;
