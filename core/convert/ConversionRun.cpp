@@ -160,9 +160,15 @@ std::string RecordReadFailure(const std::string& log, std::int64_t number) {
 namespace {
 
 /// Closes the log of a record library however the run ends.
-struct LogClosed {
-    RecordLibrary& library;
-    ~LogClosed() { library.close(); }
+class LogClosed {
+public:
+    explicit LogClosed(RecordLibrary& library) : m_library(library) {}
+    ~LogClosed() { m_library.close(); }
+    LogClosed(const LogClosed&) = delete;
+    LogClosed& operator=(const LogClosed&) = delete;
+
+private:
+    RecordLibrary& m_library;
 };
 
 RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
@@ -220,7 +226,7 @@ RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput&
     if (!csv.open(result.csvPath, kOutputRole)) {
         return Failure(RunFailure::Failed, csv.errorString());
     }
-    const LogClosed logClosed{library};
+    const LogClosed logClosed(library);
     const int openCode = library.open(logPath);
     if (openCode != 0) {
         return Failure(RunFailure::Failed, LogOpenFailureText(logPath, openCode));
