@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
+#include <system_error>
 
 namespace zentu {
 
@@ -75,7 +77,20 @@ RunResult RunFromWindow(RecordLibrary& library, JobSettings& settings, const Run
     RunProgress progress(bar, outputCount);
     JobSettings copy = settings;
     RunResult result;
-    RunKeepingWindowsPainted([&] { result = RunConversion(library, copy, input, options, &progress); });
+    // The run catches what runs out inside it; the thread it runs on may not be had either. Nothing has run then.
+    try {
+        RunKeepingWindowsPainted([&] { result = RunConversion(library, copy, input, options, &progress); });
+    } catch (const std::bad_alloc&) {
+        result = RunResult{};
+        result.failure = RunFailure::Failed;
+        result.error = OutOfResourcesText(true);
+        return result;
+    } catch (const std::system_error&) {
+        result = RunResult{};
+        result.failure = RunFailure::Failed;
+        result.error = OutOfResourcesText(false);
+        return result;
+    }
     settings = copy;
     return result;
 }

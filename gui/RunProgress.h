@@ -55,7 +55,8 @@ private:
 
 /// Runs a job from a window: the engine works on a thread of its own with a copy of `settings` and shows its progress
 /// on `bar` and `outputCount`, while every window stays painted and ignores the user's input, so nothing else starts
-/// (no second run, no change of settings) until it ends. `settings` then takes what the run left in its copy.
+/// (no second run, no change of settings) until it ends. `settings` then takes what the run left in its copy. A thread
+/// for the run that cannot be had ends it as a failed run (OutOfResourcesText), with nothing changed.
 RunResult RunFromWindow(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
                         QProgressBar* bar, QLabel* outputCount);
 

@@ -26,9 +26,10 @@ bool NamesLogInAnyCase(const std::string& path) {
     return QString::fromStdString(path).contains(QStringLiteral(".HDB"), Qt::CaseInsensitive);
 }
 
-bool IsFile(const std::string& path) {
+/// A file stands at the path (a relative path names a file of the program folder, as the runs take it).
+bool IsFile(const std::filesystem::path& folder, const std::string& path) {
     std::error_code ignored;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
+    return !path.empty() && std::filesystem::is_regular_file(JobFilePath(folder, path), ignored);
 }
 
 } // namespace
@@ -51,11 +52,12 @@ bool JobSession::isRegistered(int job) const {
 }
 
 bool JobSession::canRun() const {
-    return m_hasContent && m_plan.canRun() && !m_plan.logShorterThanLastRun;
+    return m_hasContent && m_plan.canRun();
 }
 
-void JobSession::loadSettings() {
-    LoadJobSettings(m_folder, m_job, m_settings);
+bool JobSession::loadSettings() {
+    m_loadError.clear();
+    return LoadJobSettings(m_folder, m_job, m_settings, true, &m_loadError);
 }
 
 void JobSession::readRegistry() {
@@ -67,14 +69,16 @@ void JobSession::readRegistry() {
     m_hasContent = registry.exists(m_job) && registry.countMarkerLines(m_job) == 0;
 }
 
-void JobSession::startWithFirstJob() {
+bool JobSession::startWithFirstJob() {
     m_job = 1;
     std::error_code ignored;
+    bool loaded = true;
     if (std::filesystem::exists(JobSettingsPath(m_folder, m_job), ignored)) {
-        loadSettings();
+        loaded = loadSettings();
     }
     m_settings.set_outcsv_dir = std::string(TrimBlanks(m_settings.set_outcsv_dir));
     m_settings.set_hdb_dir = std::string(TrimBlanks(m_settings.set_hdb_dir));
+    return loaded;
 }
 
 void JobSession::selectJob(int job) {
@@ -143,7 +147,7 @@ void JobSession::makePlan(bool completeBlankSettings) {
 int JobSession::readLogBounds() {
     // The log in use is the one shown; a path that names no log is replaced by the job's own log.
     const bool namesLog = NamesLogInAnyCase(m_shownLog);
-    const bool isFile = IsFile(m_shownLog);
+    const bool isFile = IsFile(m_folder, m_shownLog);
     if (!(namesLog && isFile)) {
         if (namesLog || isFile || m_settings.set_hdb_dir.empty()) {
             return -1;
@@ -151,11 +155,11 @@ int JobSession::readLogBounds() {
         m_shownLog = m_settings.set_hdb_dir;
         emit pathsChanged();
     }
-    return ReadLogBounds(m_library, PathFromUtf8(m_shownLog), m_bounds);
+    return ReadLogBounds(m_library, JobFilePath(m_folder, m_shownLog), m_bounds);
 }
 
 void JobSession::countLog() {
-    CountLog(m_library, PathFromUtf8(m_shownLog), m_bounds);
+    CountLog(m_library, JobFilePath(m_folder, m_shownLog), m_bounds);
 }
 
 void JobSession::markConfigSaved() {
@@ -182,7 +186,7 @@ bool JobSession::saveEnvironment(const JobSettings& edited, std::string* error) 
     m_shownOutput = m_settings.set_outcsv_dir;
     emit pathsChanged();
     if (!IsBlank(m_settings.set_hdb_dir) && m_settings.set_hdb_dir.find(kNativeSeparator) != std::string::npos) {
-        const std::int32_t count = m_library.countRecords(PathFromUtf8(m_settings.set_hdb_dir));
+        const std::int32_t count = m_library.countRecords(JobFilePath(m_folder, m_settings.set_hdb_dir));
         if (count >= 0) {
             m_recordCount = count;
             emit countChanged();
@@ -242,14 +246,12 @@ bool JobSession::deleteJob(std::string* error) {
 }
 
 bool JobSession::logChangedSinceLastRun() {
-    // A job that never ran (nothing ended anywhere yet) has nothing to check.
-    if (!m_hasContent || !m_plan.stands() || m_rangeMode != RangeMode::NewAdditions ||
-        ValToRecordNumber(m_settings.last_end_rec_no) < 1) {
+    // The plan compared the record written last with the log (a job that never ran has nothing to check).
+    if (!m_hasContent || !m_plan.stands() || !m_plan.logChanged) {
         return false;
     }
-    const LastQsoCheck check = CheckLastQso(m_library, m_settings);
-    m_currentSignature = check.current;
-    return check.changed();
+    m_currentSignature = m_plan.lastQso.current;
+    return true;
 }
 
 RunResult JobSession::run(QProgressBar* bar, QLabel* outputCount) {

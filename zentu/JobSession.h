@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QProgressBar;
@@ -79,11 +80,15 @@ public:
     /// The menu "JOB 保存": both dialogs were saved for this job, or the job is registered.
     bool jobSaveAllowed() const { return (m_configSaved && m_rangeSaved) || m_hasContent; }
 
-    /// Start-up: job 1, its settings loaded when it has a settings file.
-    void startWithFirstJob();
+    /// Start-up: job 1, its settings loaded when it has a settings file. False when that file could not be read
+    /// (takeLoadError says why); the job then starts blank.
+    bool startWithFirstJob();
     /// Chooses job `job` (1 to 9): its settings and registry read from the files, the saved flags cleared, and
     /// nothing of the job shown before left to run (no plan until a summary is made).
+    /// When the job's settings file cannot be read the job is shown blank and takeLoadError says why.
     void selectJob(int job);
+    /// Why the last load of the job's settings failed (in Japanese, naming the file), or empty; cleared by the call.
+    std::string takeLoadError() { return std::exchange(m_loadError, {}); }
     /// The job's registry file was shown, after its dialogs came up: a registered job counts as saved with both
     /// dialogs (it can be saved again at once), an empty slot as saved with neither.
     void takeSavedFlagsFromRegistry();
@@ -137,7 +142,7 @@ signals:
     void countChanged();
 
 private:
-    void loadSettings();
+    bool loadSettings();
     void readRegistry();
     void makePlan(bool completeBlankSettings);
     /// Stores a dialog's keys and reads the file back, so that the settings hold what the file holds (what a run
@@ -166,6 +171,7 @@ private:
     LogBounds m_bounds;
     std::string m_currentSignature;
     std::filesystem::path m_adifPath;
+    std::string m_loadError;
 };
 
 } // namespace zentu

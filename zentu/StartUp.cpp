@@ -54,7 +54,9 @@ bool StartUp(JobSession& session, ZentuWindows& windows, Prompts& prompts) {
         }
     }
 
-    session.startWithFirstJob();
+    if (!session.startWithFirstJob()) {
+        prompts.warn(nullptr, Q(session.takeLoadError())); // the job starts blank; its file is not taken for empty
+    }
 
     std::error_code ignored;
     const std::filesystem::path positions = folder / std::string(kPositionFileName);
@@ -83,6 +85,7 @@ bool StartUp(JobSession& session, ZentuWindows& windows, Prompts& prompts) {
         error = KindOfPath(*modeTable) == PathKind::Folder ? EISDIR : 0;
         [[fallthrough]];
     case FileReadOutcome::Failed:
+    case FileReadOutcome::TooLarge:
         return fail("ファイル " + Utf8FromPath(*modeTable) + " を読めません（" +
                     (error != 0 ? SystemReason(error) : std::string(CausePhrase(FailureCause::NotRegularFile))) +
                     "）。");

@@ -15,8 +15,14 @@ bool EnsureFolder(const std::filesystem::path& folder, std::string* error) {
             return true;
         }
         code = std::make_error_code(std::errc::file_exists);
-    } else if (std::filesystem::create_directory(folder, code) || std::filesystem::is_directory(folder, code)) {
+    } else if (std::filesystem::create_directory(folder, code)) {
         return true;
+    } else {
+        // Another program may have made it meanwhile; the cause told is the one of the failed creation.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(folder, ignored)) {
+            return true;
+        }
     }
     if (error != nullptr) {
         *error = FileErrorText(code);

@@ -103,7 +103,8 @@ void frmConfig::load() {
 void frmConfig::hdbChanged(const QString& text) {
     m_edited.set_hdb_dir = U(text);
     HdbProblem = IsBlank(m_edited.set_hdb_dir);
-    MstProblem = !MasterFileExists(m_edited.set_hdb_dir);
+    // A relative path names a file of the program folder, as the runs take it.
+    MstProblem = !MasterFileExists(Utf8FromPath(JobFilePath(session().ProgramFolder(), m_edited.set_hdb_dir)));
     SetColour(m_logCaption, !HdbProblem && !MstProblem ? kBlue : kLightRed);
     ShowConfigStatus();
 }

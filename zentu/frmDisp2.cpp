@@ -7,6 +7,7 @@
 #include "gui/Prompts.h"
 #include "gui/WindowRect.h"
 #include "platform/ErrorText.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 
 #include <QCloseEvent>
@@ -16,8 +17,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <cerrno>
-#include <fstream>
 #include <system_error>
 
 namespace zentu {
@@ -44,26 +43,24 @@ QFont ListFont(QFont font) {
     return font;
 }
 
-// Reads a whole file into memory, or gives the cause why it cannot be read.
+// Reads a whole file into memory, or gives the cause why it cannot be read: only a regular file of a sensible size (a
+// named pipe would make the window wait for ever, a link to a device would fill the memory).
 bool ReadWholeFile(const std::filesystem::path& path, QByteArray& bytes, std::string& reason) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        reason = SystemReason(EISDIR);
-        return false;
-    }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    const auto size = std::filesystem::file_size(path, error);
-    if (!in || error) {
-        reason = SystemReason(errno != 0 ? errno : error.value());
+    std::size_t size = 0;
+    int error = 0;
+    const FileReadOutcome outcome = ReadRegularFile(
+        path,
+        [&bytes](std::size_t room) {
+            bytes.resize(static_cast<qsizetype>(room));
+            return bytes.data();
+        },
+        size, error, kMaxTextFileBytes);
+    if (outcome != FileReadOutcome::Read) {
+        bytes.clear();
+        reason = ReadFailurePhrase(outcome, error, kMaxTextFileBytes);
         return false;
     }
     bytes.resize(static_cast<qsizetype>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (in.bad() || in.gcount() != static_cast<std::streamsize>(size)) {
-        reason = SystemReason(errno != 0 ? errno : EIO);
-        return false;
-    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "ui_frmSet_hdb.h"
 #include "zentu.h"
 
+#include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobSummary.h"
 #include "convert/JobTexts.h"
@@ -173,7 +174,7 @@ bool frmSet_hdb::readLogBounds() {
     }
     // Whether the master file is missing or there but unreadable, the user learns which file it is before the
     // program ends.
-    const std::filesystem::path log = PathFromUtf8(session().shownLogPath());
+    const std::filesystem::path log = JobFilePath(session().ProgramFolder(), session().shownLogPath());
     if (const std::optional<std::filesystem::path> found = FindMasterFile(log)) {
         prompts().warn(this, QString::fromUtf8(texts::kMasterUnreadable).arg(Q(Utf8FromPath(*found))));
     } else {

@@ -13,6 +13,7 @@
 #include "frmSet_hdb.h"
 #include "ui_zentu.h"
 
+#include "convert/JobFiles.h"
 #include "convert/JobTexts.h"
 #include "gui/PathLabel.h"
 #include "gui/Prompts.h"
@@ -31,16 +32,17 @@ namespace {
 namespace texts = zentu_texts;
 namespace shared = job_texts;
 
-/// A file exists at the path and its text holds the separator (what the summary asks of a log file).
-bool IsUsableFile(const std::string& path) {
+/// A file exists at the path (relative to the program folder) and its text holds the separator (what the summary asks
+/// of a log file).
+bool IsUsableFile(const std::filesystem::path& folder, const std::string& path) {
     std::error_code ignored;
     return path.find(kNativeSeparator) != std::string::npos &&
-           std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
+           std::filesystem::is_regular_file(JobFilePath(folder, path), ignored);
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::filesystem::path& folder, const std::string& path) {
     std::error_code ignored;
-    return !IsBlank(path) && std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
+    return !IsBlank(path) && std::filesystem::is_regular_file(JobFilePath(folder, path), ignored);
 }
 
 } // namespace
@@ -141,6 +143,9 @@ void zentu::SelectJob(int job) {
     windows().unloadConfig();
     windows().unloadRange();
     session().selectJob(job);
+    if (const std::string loadError = session().takeLoadError(); !loadError.empty()) {
+        prompts().warn(this, Q(loadError));
+    }
 
     // The two settings dialogs of this job come up beside this window, which stays in front.
     QWidget* config = windows().showConfig(false);
@@ -211,8 +216,9 @@ void zentu::updateActions() {
     m_runButton->setEnabled(!m_running && job.canRun());
     m_configAction->setEnabled(!m_running);
     // Before a summary the range can be set whatever the log; a summary asks for a log to count.
-    m_rangeAction->setEnabled(!m_running && (!job.planMade() || IsUsableFile(job.shownLogPath())));
-    const bool output = FileExists(job.settings().set_outcsv_dir) || FileExists(Utf8FromPath(job.adif_path()));
+    m_rangeAction->setEnabled(!m_running && (!job.planMade() || IsUsableFile(job.ProgramFolder(), job.shownLogPath())));
+    const bool output = FileExists(job.ProgramFolder(), job.settings().set_outcsv_dir) ||
+                        FileExists(job.ProgramFolder(), Utf8FromPath(job.adif_path()));
     m_outputMenu->menuAction()->setEnabled(!m_running && output);
 }
 
@@ -234,11 +240,13 @@ void zentu::showPlan() {
         SetColour(m_summary, kDarkRed);
         SetText(m_notice, QString::fromUtf8(shared::kNoNewRecords), kDarkRed);
     } else if (plan.logShorterThanLastRun) {
-        // Contacts were deleted since the previous run: nothing new can be told apart (the changed-log warning
-        // says more), and a run would only move the bookkeeping past contacts never exported.
+        // Contacts were deleted since the previous run (the changed-log warning says more). A run goes on after the
+        // record written last where it is found; else it would move the bookkeeping past contacts never exported.
         SetColour(m_summary, kDarkRed);
         SetText(m_notice,
-                QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(texts::kLogShorter).arg(plan.record_count),
+                QString::fromUtf8(shared::kChangedLog) +
+                    (plan.runAnywayRefused.empty() ? QString::fromUtf8(texts::kLogShorter).arg(plan.record_count)
+                                                   : Q(plan.runAnywayRefused)),
                 kDarkRed);
     }
     if (plan.stands() && session().settings().set_anytime_last == "1") {
@@ -386,15 +394,15 @@ void zentu::openRange() {
 }
 
 void zentu::showCsv() {
-    const std::string& path = session().settings().set_outcsv_dir;
-    if (FileExists(path)) {
+    const std::string path = Utf8FromPath(JobFilePath(session().ProgramFolder(), session().settings().set_outcsv_dir));
+    if (FileExists(session().ProgramFolder(), path)) {
         windows().showViewer(Q(path));
     }
 }
 
 void zentu::showAdif() {
     const std::string path = Utf8FromPath(session().adif_path());
-    if (FileExists(path)) {
+    if (FileExists(session().ProgramFolder(), path)) {
         windows().showViewer(Q(path));
     }
 }

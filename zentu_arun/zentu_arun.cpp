@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace zentu {
 
@@ -109,7 +110,7 @@ void zentu_arun::load() {
         selected == 0 || selected == 1 || !m_state.jobSlots[static_cast<std::size_t>(selected)].registered ? 1
                                                                                                            : selected;
     showJobTexts();
-    LoadJobSettings(m_state.ProgramFolder, m_state.CurrentJob, m_state.settings, false);
+    loadJobSettings();
     showSummary();
     m_ui->Label1->setText(ThreeMessages(m_state.jobSlots[static_cast<std::size_t>(m_state.CurrentJob)]));
 
@@ -167,8 +168,13 @@ void zentu_arun::onJobSelected(int row) {
     m_state.CurrentJob = job;
     m_ui->cmdDo_job->setEnabled(true);
     showJobTexts();
-    LoadJobSettings(m_state.ProgramFolder, job, m_state.settings, false);
+    loadJobSettings();
     showSummary();
+}
+
+void zentu_arun::loadJobSettings() {
+    m_loadError.clear();
+    LoadJobSettings(m_state.ProgramFolder, m_state.CurrentJob, m_state.settings, true, &m_loadError);
 }
 
 void zentu_arun::showJobTexts() {
@@ -199,7 +205,11 @@ void zentu_arun::showSummary() {
 
     // The plan describes the job just chosen: nothing of an earlier job (its count, its range) carries over. Job
     // files that cannot be read are told as such, not as an empty job.
-    if (auto problem = CheckProgramFiles(m_state.ProgramFolder, m_state.CurrentJob)) {
+    std::optional<std::string> problem = CheckProgramFiles(m_state.ProgramFolder, m_state.CurrentJob);
+    if (!problem && !m_loadError.empty()) {
+        problem = m_loadError; // the settings file could not be read when the job was chosen
+    }
+    if (problem) {
         m_state.plan = JobPlan{};
         m_state.plan.refusal = PlanRefusal::BadPaths;
         m_state.plan.reason = std::move(*problem);
@@ -222,7 +232,9 @@ void zentu_arun::showSummary() {
     if (!plan.stands()) {
         SetText(m_ui->Label6, Q(plan.reason), kRunDarkRed);
         m_ui->cmdDo_job->setEnabled(false);
-    } else if (plan.logShorterThanLastRun) {
+    } else if (plan.logChanged) {
+        // The log no longer holds, where the previous run ended, the record it wrote last: what is new cannot be
+        // told without the user (the interactive program warns, zentu_cli asks for --force).
         SetText(m_ui->Label6,
                 QString::fromUtf8(shared::kChangedLog) + QString::fromUtf8(shared::kLastEndRecord) +
                     Q(settings.last_end_rec_no),
@@ -230,7 +242,7 @@ void zentu_arun::showSummary() {
         m_ui->cmdDo_job->setEnabled(false);
     }
     m_ui->Label5->setText(Q(plan.summary));
-    if (plan.noNewRecords) {
+    if (plan.noNewRecords && !plan.logChanged) {
         SetColour(m_ui->Label5, kRunDarkRed);
         SetText(m_ui->Label6, QString::fromUtf8(texts::kNoNewRecords), kRunDarkRed);
     }
@@ -242,7 +254,7 @@ void zentu_arun::showSummary() {
 }
 
 void zentu_arun::runJob() {
-    if (m_busy || !m_state.plan.stands() || m_state.plan.logShorterThanLastRun) {
+    if (m_busy || !m_state.plan.stands() || m_state.plan.logChanged) {
         return; // the button is disabled for such a job; nothing may run with another job's range, or twice
     }
     // From here the program only ends: the run button stays disabled and the exit menu does nothing.
@@ -266,7 +278,9 @@ void zentu_arun::runConversion() {
     RunOptions options;
     options.versionText = kZentuArunVersion;
     options.modeTable = nullptr;
-    options.storeSignature = false;
+    // The signature of the record written last is stored as the other programs store it, so that their changed-log
+    // check compares the record where this run ended.
+    options.storeSignature = true;
     options.saveAllKeys = false;
 
     const RunResult result = RunFromWindow(m_state.library, m_state.settings,

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace Ui {
 class zentu_arun;
@@ -45,6 +46,8 @@ private:
     void buildJobList();
     void onJobSelected(int row);
     void showJobTexts();
+    /// Loads the current job's settings; a file that cannot be read is kept in m_loadError for the summary.
+    void loadJobSettings();
     void showSummary();
     void runJob();
     void runConversion();
@@ -57,7 +60,8 @@ private:
     Prompts& m_prompts;
     Waiter m_wait;
     ProgramEnd m_end;
-    bool m_busy = false; ///< a run (with its waits) has started; the program ends with it
+    bool m_busy = false;     ///< a run (with its waits) has started; the program ends with it
+    std::string m_loadError; ///< why the current job's settings file could not be read (empty when it was)
 };
 
 } // namespace zentu

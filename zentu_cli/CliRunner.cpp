@@ -110,11 +110,13 @@ std::string CliUsage() {
            "  2 記録ライブラリがない、または古い\n"
            "  3 JOB が登録されていない、パスや範囲設定がないか正しくない、mode_tbl.csv や JOB "
            "のファイルがないか読めない\n"
-           "  4 前回の内容と今回の内容が異なる（--force で実行できます）\n"
+           "  4 前回の内容と今回の内容が異なる（--force で実行できます。ログが短くなり、前回最後に出力したレコードも\n"
+           "    見つからないときは --force でも実行しません）\n"
            "  5 ログファイル（またはマスターファイル）を開けない\n"
            "  6 変換に失敗した（出力ファイルと設定は元のまま）\n"
-           "  7 同じ JOB がほかで実行中だった（何も変更していない）\n"
-           "  8 標準出力に書き込めなかった（実行前なら何も変更していない）\n";
+           "  7 同じ JOB か、同じ出力ファイルに書く JOB がほかで実行中だった（何も変更していない）\n"
+           "  8 標準出力に書き込めなかった（実行前なら何も変更していない）\n"
+           "  9 変換に失敗し、前の出力ファイルを元に戻せなかった（前の内容を残したファイルをメッセージで示す）\n";
 }
 
 CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -155,7 +157,10 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return lock.busy() ? CliStatus::JobBusy : CliStatus::RunFailed;
     }
     JobSettings settings;
-    LoadJobSettings(options.folder, options.job, settings);
+    if (!LoadJobSettings(options.folder, options.job, settings, true, &reason)) {
+        err << reason << "\n";
+        return CliStatus::JobNotReady;
+    }
 
     ModeTable modeTable;
     const std::filesystem::path modeTablePath = ModeTablePath(options.folder);
@@ -177,6 +182,29 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::JobNotReady;
     }
     out << plan.summary << "\n";
+    // A changed log is told before anything else of the plan, "no new records" included: the records after
+    // last_end_rec_no are not what the previous run left for this one.
+    if (plan.logChanged) {
+        err << job_texts::kChangedLog << "\n" << job_texts::kLastEndRecord << settings.last_end_rec_no << "\n";
+        if (plan.logShorterThanLastRun) {
+            err << "ログのレコード数（" << plan.record_count << " 件）が前回の出力最終番号より少なくなっています。\n";
+        }
+        PrintSignature(err, "前回の内容", plan.lastQso.stored);
+        PrintSignature(err, "今回の内容", plan.lastQso.current);
+        if (!plan.runAnywayRefused.empty()) {
+            err << plan.runAnywayRefused << "\n";
+            return CliStatus::ChangedLog;
+        }
+        if (plan.lastWrittenFoundAt > 0) {
+            err << "前回最後に出力したレコードは、今はレコード番号 " << plan.lastWrittenFoundAt
+                << " にあります（--force ではその次から実行します）。\n";
+        }
+        if (!options.force) {
+            err << "前回の出力後に途中のＱＳＯデータを削除したり、追加したり、ソート処理をしたりしていませんか？\n"
+                   "調査の上、それでも実行するときは --force を付けてください。\n";
+            return CliStatus::ChangedLog;
+        }
+    }
     if (plan.noNewRecords) {
         out << job_texts::kNoNewRecords << "\n";
         return Reported(out, err, false);
@@ -184,25 +212,6 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     // What the run is about to do must reach the user: when the standard output cannot be written, nothing runs.
     if (!(out << std::flush)) {
         return Reported(out, err, false);
-    }
-
-    const bool signatureStored = !TrimBlanks(settings.select_flag_new_add_last_QSO_data).empty();
-    if (plan.mode == RangeMode::NewAdditions && (signatureStored || plan.logShorterThanLastRun)) {
-        const LastQsoCheck check = CheckLastQso(library, settings);
-        if (check.changed() || plan.logShorterThanLastRun) {
-            err << job_texts::kChangedLog << "\n" << job_texts::kLastEndRecord << settings.last_end_rec_no << "\n";
-            if (plan.logShorterThanLastRun) {
-                err << "ログのレコード数（" << plan.record_count
-                    << " 件）が前回の出力最終番号より少なくなっています。\n";
-            }
-            PrintSignature(err, "前回の内容", check.stored);
-            PrintSignature(err, "今回の内容", check.current);
-            if (!options.force) {
-                err << "前回の出力後に途中のＱＳＯデータを削除したり、追加したり、ソート処理をしたりしていませんか？\n"
-                       "調査の上、それでも実行するときは --force を付けてください。\n";
-                return CliStatus::ChangedLog;
-            }
-        }
     }
 
     RunOptions runOptions;
@@ -213,7 +222,14 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     const RunResult result = RunConversion(library, settings, input, runOptions, nullptr);
     if (!result.ok) {
         err << result.error << "\n";
-        return result.failure == RunFailure::Busy ? CliStatus::JobBusy : CliStatus::RunFailed;
+        switch (result.failure) {
+        case RunFailure::Busy:
+            return CliStatus::JobBusy;
+        case RunFailure::NotRestored:
+            return CliStatus::NotRestored;
+        default:
+            return CliStatus::RunFailed;
+        }
     }
     if (const std::string leftOut = LeftOutReport(result); !leftOut.empty()) {
         err << leftOut << "\n";

@@ -18,8 +18,9 @@ enum class CliStatus : int {
     ChangedLog = 4,    ///< new-additions job whose log no longer matches the last run (use --force)
     LogUnreadable = 5, ///< the log cannot be counted
     RunFailed = 6,     ///< the run failed (log not openable, output not writable); nothing was changed
-    JobBusy = 7,       ///< another run of the same job kept its lock; nothing was changed
+    JobBusy = 7,       ///< another run of the same job (or of the same outputs) kept its lock; nothing was changed
     OutputFailed = 8,  ///< the standard output could not be written (before the run: nothing was run)
+    NotRestored = 9,   ///< the run failed and a previous file could not be put back (the message names its copy)
 };
 
 /// Runs one job of a program folder the way the interactive program does when the job is selected and its run

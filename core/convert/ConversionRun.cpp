@@ -8,6 +8,7 @@
 #include "convert/ModeTable.h"
 #include "convert/OutputWriter.h"
 #include "convert/RecordBlock.h"
+#include "convert/SpanReading.h"
 #include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/AtomicFile.h"
@@ -21,8 +22,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <system_error>
-#include <thread>
+#include <utility>
 #include <vector>
 
 namespace zentu {
@@ -153,118 +155,24 @@ std::string RecordReadFailure(const std::string& log, std::int64_t number) {
            " を読めません（ログが壊れているか、実行中にログが短くなりました）。";
 }
 
-/// What reading and formatting a span needs to know of the run.
-struct SpanReading {
-    RecordRange range;
-    bool byDate = false;
-    RangeKeys keys;
-    std::string_view dateTimeUJ;
-    bool withAdif = false;
-    const ModeTable* modeTable = nullptr;
-};
-
-std::int64_t SpanCount(const RecordRange& range) {
-    return range.last < range.first ? 0 : (range.last - range.first) / RecordBlock::kSpanRecords + 1;
-}
-
-/// Reads spans `firstSpan`, `firstSpan + step`, ... of the range through `library` and hands each over to the writer
-/// in its turn. With an observer, reports after each span every record of the range handed over by then (`progress`
-/// counts them). Stops at a record that cannot be read, and when the run has failed.
-void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t firstSpan, std::int64_t step,
-               OutputWriter& writer, RunObserver* observer, std::int64_t& progress) {
-    // With two readers each formats its own spans; one reader leaves that to the writer's thread.
-    const bool formatHere = step > 1;
-    std::unique_ptr<RecordBlock> block = writer.firstBlock(static_cast<int>(firstSpan));
-    char date[RecordLibrary::kTextSize];
-    char time[RecordLibrary::kTextSize];
-    const std::int64_t spans = SpanCount(reading.range);
-    for (std::int64_t span = firstSpan; span < spans; span += step) {
-        const std::int64_t first = reading.range.first + span * RecordBlock::kSpanRecords;
-        const std::int64_t last = std::min(reading.range.last, first + RecordBlock::kSpanRecords - 1);
-        block->start(span, last);
-        for (std::int64_t i = first; i <= last; ++i) {
-            if (!library.read(static_cast<std::int32_t>(i))) {
-                block->unreadable = i;
-                break;
-            }
-            bool take = true;
-            if (reading.byDate) {
-                const std::string_view dateText(date, library.fieldInto(2, date));
-                const std::string_view timeText(time, library.fieldInto(3, time));
-                const DateDecision decision = reading.keys.valid
-                                                  ? Date_sub(dateText, timeText, reading.keys, reading.dateTimeUJ)
-                                                  : DateDecision::Skip;
-                if (decision == DateDecision::Invalid) {
-                    block->undecided.add(i);
-                }
-                take = decision == DateDecision::Take;
-            }
-            if (take) {
-                block->addLoaded(library, i);
-                if (block->full() && i < last) {
-                    // Long texts: this span goes on in another block.
-                    block->endsSpan = false;
-                    if (formatHere) {
-                        block->format(reading.withAdif, reading.modeTable);
-                    }
-                    const int part = block->part();
-                    if (!writer.handOver(block)) {
-                        return;
-                    }
-                    block->start(span, last, part + 1);
-                }
-            }
-        }
-        const bool unreadable = block->unreadable != 0;
-        if (formatHere && !unreadable) {
-            block->format(reading.withAdif, reading.modeTable);
-        }
-        if (!writer.handOver(block) || unreadable) {
-            return;
-        }
-        if (observer != nullptr) {
-            for (const std::int64_t looked = writer.inOrderThrough() - reading.range.first + 1; progress < looked;
-                 ++progress) {
-                observer->progressed(progress);
-            }
-        }
-    }
-}
-
-/// A second reader of the log for a second thread, when the library allows two and the range is long enough to share.
-/// It must read the same log as `library`: when the range's first or last record reads differently through the two
-/// (the log was replaced between the two opens), one reader reads it all.
-std::unique_ptr<RecordLibrary> SecondReader(RecordLibrary& library, const std::filesystem::path& log,
-                                            const RecordRange& range) {
-    if (!library.readsAreasConcurrently() || SpanCount(range) < 2) {
-        return nullptr;
-    }
-    std::unique_ptr<RecordLibrary> second = library.sibling();
-    if (second->open(log) != 0) {
-        second->close();
-        return nullptr;
-    }
-    std::array<std::string, 16> mine;
-    std::array<std::string, 16> theirs;
-    for (const std::int64_t number : {range.first, range.last}) {
-        if (!library.read(static_cast<std::int32_t>(number)) || !second->read(static_cast<std::int32_t>(number))) {
-            second->close();
-            return nullptr;
-        }
-        library.fields(mine);
-        second->fields(theirs);
-        if (mine != theirs) {
-            second->close();
-            return nullptr;
-        }
-    }
-    return second;
-}
-
 } // namespace
 
-RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
-                        RunObserver* observer) {
+namespace {
+
+/// Closes the log of a record library however the run ends.
+class LogClosed {
+public:
+    explicit LogClosed(RecordLibrary& library) : m_library(library) {}
+    ~LogClosed() { m_library.close(); }
+    LogClosed(const LogClosed&) = delete;
+    LogClosed& operator=(const LogClosed&) = delete;
+
+private:
+    RecordLibrary& m_library;
+};
+
+RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
+                  RunObserver* observer) {
     if (TrimBlanks(settings.set_outcsv_dir).empty()) {
         return Failure(RunFailure::Refused, "出力ファイル（CSV）が指定されていません。");
     }
@@ -275,26 +183,33 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         return Failure(RunFailure::Refused, std::move(*problem));
     }
     RunResult result;
-    result.csvPath = PathFromUtf8(settings.set_outcsv_dir);
-    const std::filesystem::path logPath = PathFromUtf8(settings.set_hdb_dir);
+    result.csvPath = JobFilePath(input.programFolder, settings.set_outcsv_dir);
+    const std::filesystem::path logPath = JobFilePath(input.programFolder, settings.set_hdb_dir);
     const bool withAdif = settings.adif_out == "1";
     if (withAdif) {
         result.adifPath = AdifPathFor(result.csvPath);
     }
 
-    // From here to the final save no other run of the job may start, or two runs could both export and save.
+    // From here to the final save no other run of the job may start, or two runs could both export and save; nor
+    // may another job's run write the same files, or the two could each put one of their files in place.
     JobLock ownLock;
+    std::string reason;
     if (input.lock == nullptr || !input.lock->held()) {
-        std::string reason;
         if (!ownLock.acquire(input.programFolder, input.job, options.lockWait, reason)) {
             return Failure(ownLock.busy() ? RunFailure::Busy : RunFailure::Failed, reason);
         }
+    }
+    OutputLock outputLock;
+    if (!outputLock.acquire(input.programFolder, result.csvPath, options.lockWait, reason)) {
+        return Failure(outputLock.busy() ? RunFailure::Busy : RunFailure::Failed, reason);
     }
     const std::filesystem::path settingsFile = JobSettingsPath(input.programFolder, input.job);
     if (input.rangeMode == RangeMode::NewAdditions) {
         // The plan was made from the bookkeeping loaded with `settings`; a run that finished since has moved it.
         JobSettings stored;
-        LoadJobSettings(input.programFolder, input.job, stored, false);
+        if (!LoadJobSettings(input.programFolder, input.job, stored, false, &reason)) {
+            return Failure(RunFailure::Failed, reason);
+        }
         if (ValToRecordNumber(stored.last_end_rec_no) != ValToRecordNumber(settings.last_end_rec_no)) {
             return Failure(RunFailure::Outdated,
                            "JOB " + std::to_string(input.job) + " はほかで実行され、前回の出力最終番号が " +
@@ -311,14 +226,13 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     if (!csv.open(result.csvPath, kOutputRole)) {
         return Failure(RunFailure::Failed, csv.errorString());
     }
+    const LogClosed logClosed(library);
     const int openCode = library.open(logPath);
     if (openCode != 0) {
-        library.close();
         return Failure(RunFailure::Failed, LogOpenFailureText(logPath, openCode));
     }
     AtomicFile adif;
     if (withAdif && !(adif.open(result.adifPath, kOutputRole) && adif.write(AdifHeader(options.versionText)))) {
-        library.close();
         return Failure(RunFailure::Failed, adif.errorString());
     }
 
@@ -331,32 +245,14 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         observer->progressStarted(range.progressMaximum);
     }
 
-    // The range is read a span at a time, by this thread alone while the writer formats and writes on a thread of its
-    // own, or, when the library allows two readers of one log, by this thread and a second one taking every other
-    // span, each formatting and writing its own spans in their turn.
     const std::unique_ptr<RecordLibrary> second = SecondReader(library, logPath, range);
+    const std::unique_ptr<LogClosed> secondClosed = second != nullptr ? std::make_unique<LogClosed>(*second) : nullptr;
     OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable, second != nullptr ? 2 : 1);
     const SpanReading reading{
         range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ, withAdif, options.modeTable};
     std::int64_t progress = 0;
-    {
-        std::thread other;
-        if (second != nullptr) {
-            other = std::thread([&] {
-                std::int64_t unused = 0;
-                ReadSpans(*second, reading, 1, 2, writer, nullptr, unused);
-            });
-        }
-        ReadSpans(library, reading, 0, second != nullptr ? 2 : 1, writer, observer, progress);
-        if (other.joinable()) {
-            other.join();
-        }
-    }
-    if (second != nullptr) {
-        second->close();
-    }
+    ReadRange(library, second.get(), reading, writer, observer, progress);
     if (!writer.finish()) {
-        library.close();
         return Failure(RunFailure::Failed, writer.unreadable() != 0
                                                ? RecordReadFailure(settings.set_hdb_dir, writer.unreadable())
                                                : writer.errorString());
@@ -378,7 +274,6 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     const bool storeSignature = input.rangeMode == RangeMode::NewAdditions && options.storeSignature;
     if (storeSignature && input.record_count >= 1) {
         if (!library.read(input.record_count)) {
-            library.close();
             return Failure(RunFailure::Failed, RecordReadFailure(settings.set_hdb_dir, input.record_count));
         }
         std::array<std::string, 16> fields;
@@ -404,10 +299,9 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
         }
         after.last_start_rec_no = input.new_start_rec_no;
         after.last_end_rec_no = std::to_string(input.record_count);
-        std::string error;
         if (!PrepareJobSettingsSave(input.programFolder, input.job, after, options.versionText, options.saveAllKeys,
-                                    storeSignature ? &signature : nullptr, settingsReady, &error)) {
-            return Failure(RunFailure::Failed, error);
+                                    storeSignature ? &signature : nullptr, settingsReady, &reason)) {
+            return Failure(RunFailure::Failed, reason);
         }
     }
     std::vector<AtomicFile*> files = {&csv};
@@ -417,12 +311,14 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     if (settingsReady.isReady()) {
         files.push_back(&settingsReady);
     }
-    std::string error;
-    if (!AtomicFile::commitTogether(
-            files, options.replaceSteps != nullptr ? *options.replaceSteps : ReplaceSteps::system(), error)) {
-        return Failure(RunFailure::Failed, error);
+    bool notRestored = false;
+    if (!AtomicFile::commitTogether(files,
+                                    options.replaceSteps != nullptr ? *options.replaceSteps : ReplaceSteps::system(),
+                                    reason, &notRestored)) {
+        return Failure(notRestored ? RunFailure::NotRestored : RunFailure::Failed, reason);
     }
-    settings = after;
+    // The files are in place: from here nothing may fail, so the record takes the new values without allocating.
+    std::swap(settings, after);
     if (observer != nullptr) {
         observer->outputCounted(result.output_count);
     }
@@ -430,8 +326,29 @@ RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const Run
     return result;
 }
 
-std::string read_hdb_set_Num_sub(RecordLibrary& library, const JobSettings& settings) {
-    return CheckLastQso(library, settings).current;
+} // namespace
+
+std::string OutOfResourcesText(bool memory) {
+    return std::string(memory ? "メモリが足りない" : "システムの資源（メモリやスレッド）が足りない") +
+           "ため、JOB を実行できませんでした（出力ファイルと設定は元のままです）。";
+}
+
+RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
+                        RunObserver* observer) {
+    // Memory or threads running out end the run like any other failure: the files written so far are temporary files,
+    // removed as the run unwinds, and the previous files and the bookkeeping stay.
+    try {
+        return Convert(library, settings, input, options, observer);
+    } catch (const std::bad_alloc&) {
+        return Failure(RunFailure::Failed, OutOfResourcesText(true));
+    } catch (const std::system_error&) {
+        return Failure(RunFailure::Failed, OutOfResourcesText(false));
+    }
+}
+
+std::string read_hdb_set_Num_sub(RecordLibrary& library, const JobSettings& settings,
+                                 const std::filesystem::path& programFolder) {
+    return CheckLastQso(library, settings, JobFilePath(programFolder, settings.set_hdb_dir)).current;
 }
 
 } // namespace zentu

@@ -39,9 +39,10 @@ struct RunOptions {
     std::string_view versionText = kZentuVersion; ///< version in the ADIF header
     const ModeTable* modeTable = nullptr;         ///< mode table for ADIF modes; none for the auto-run program
     bool storeSignature = true;                   ///< mode 4: store the last-QSO signature
-    bool saveAllKeys = true;                      ///< mode 4: save all keys (false: only the two record numbers)
+    /// Mode 4: save all keys (false: only the two record numbers and, with storeSignature, the signature).
+    bool saveAllKeys = true;
     /// How long the run waits for another run of the same job that holds the job's lock (when it takes the lock
-    /// itself, RunInput::lock).
+    /// itself, RunInput::lock), and for another job's run that writes the same output files.
     std::chrono::milliseconds lockWait = kJobLockWait;
     /// The file-system steps that put the files in place (the system's when null; tests make one fail).
     ReplaceSteps* replaceSteps = nullptr;
@@ -60,11 +61,13 @@ struct RunInput {
 
 /// Why a run did not finish.
 enum class RunFailure {
-    None,     ///< the run finished
-    Refused,  ///< the settings cannot be run as they stand (a path, or outputs that would replace another file)
-    Busy,     ///< another run of the job held its lock; nothing was changed
-    Outdated, ///< another run of the job moved its bookkeeping since the job was planned; nothing was changed
-    Failed,   ///< reading or writing failed; nothing was changed
+    None,        ///< the run finished
+    Refused,     ///< the settings cannot be run as they stand (a path, or outputs that would replace another file)
+    Busy,        ///< another run of the job (or a run writing the same outputs) held its lock; nothing was changed
+    Outdated,    ///< another run of the job moved its bookkeeping since the job was planned; nothing was changed
+    Failed,      ///< reading or writing failed (memory or threads ran out included); nothing was changed
+    NotRestored, ///< putting the files in place failed, and so did putting a previous file back: the error names the
+                 ///< file and the kept copy that holds its previous content
 };
 
 /// Records a run left out of a file because their date or time is not a valid date-time: how many, and the
@@ -120,16 +123,23 @@ void AppendCsvLine(std::string& out, const std::array<std::string, 16>& fields);
 /// (AtomicFile::commitTogether), and updates `settings`. On failure, wherever it happens, the previous output
 /// files and the bookkeeping stay as they were and no temporary file is left.
 ///
-/// Before it writes anything the run holds the job's lock (JobLock: taken here unless `input.lock` holds it),
-/// refuses paths that cannot be used or outputs that would replace the log or a program file (CheckJobPaths),
-/// refuses in mode 4 when another run moved the bookkeeping in the job's file since `settings` was loaded, and
-/// removes the temporary files a killed run of the job left beside its outputs. A record that cannot be read
-/// (the log shrank or is damaged) fails the run.
+/// Before it writes anything the run refuses paths that cannot be used or outputs that would replace the log or a
+/// program file (CheckJobPaths; relative paths are taken from the program folder, JobFilePath), holds the job's lock
+/// (JobLock: taken here unless `input.lock` holds it) and the lock of its outputs (OutputLock), refuses in mode 4
+/// when another run moved the bookkeeping in the job's file since `settings` was loaded, and removes the temporary
+/// files a killed run of the job left beside its outputs. A record that cannot be read (the log shrank or is damaged)
+/// fails the run, and so does memory or a thread that cannot be had (std::bad_alloc, std::system_error are caught
+/// here, with every thread of the run ended).
 RunResult RunConversion(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
                         RunObserver* observer);
 
+/// What the user is told when a run could not get the memory (`memory`) or the threads and other system resources it
+/// needs: nothing was changed.
+std::string OutOfResourcesText(bool memory);
+
 /// Loads the record at last_end_rec_no and returns its last-QSO signature as UTF-8 (the changed-log check).
 /// Empty when the log cannot be opened.
-std::string read_hdb_set_Num_sub(RecordLibrary& library, const JobSettings& settings);
+std::string read_hdb_set_Num_sub(RecordLibrary& library, const JobSettings& settings,
+                                 const std::filesystem::path& programFolder);
 
 } // namespace zentu

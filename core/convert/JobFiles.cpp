@@ -82,10 +82,24 @@ std::optional<std::string> CheckOneOutput(const std::filesystem::path& output, s
 
 } // namespace
 
+std::filesystem::path JobFilePath(const std::filesystem::path& programFolder, const std::string& utf8Path) {
+    const std::filesystem::path path = PathFromUtf8(utf8Path);
+    if (utf8Path.empty() || programFolder.empty() || path.is_absolute()) {
+        return path;
+    }
+    return programFolder / path;
+}
+
 std::optional<std::string> CheckPathSetting(std::string_view utf8Path, std::string_view what) {
     const std::string shown = std::string(what) + "のパス " + std::string(utf8Path);
     if (utf8Path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
         return shown + " に改行などの使えない文字があります。";
+    }
+    // A name of blanks and quotes alone is no file name a user means (a value of one quote would write files named
+    // '"' and '".adi'); Windows allows neither a quote in a name nor a name of blanks.
+    const std::string name = Utf8FromPath(PathFromUtf8(std::string(utf8Path)).filename());
+    if (name.find_first_not_of(" \t\"") == std::string::npos) {
+        return shown + " にはファイル名がありません。";
     }
     const CodecResult encoded = Cp932Codec::encode(utf8Path);
     if (!encoded.ok) {
@@ -99,16 +113,19 @@ std::optional<std::string> CheckPathSetting(std::string_view utf8Path, std::stri
 }
 
 std::optional<std::string> CheckOutputTargets(const JobSettings& settings, const std::filesystem::path& programFolder) {
-    const std::filesystem::path csv = PathFromUtf8(settings.set_outcsv_dir);
-    std::vector<Protected> protectedFiles = ProtectedFiles(PathFromUtf8(settings.set_hdb_dir), programFolder);
+    const std::filesystem::path csv = JobFilePath(programFolder, settings.set_outcsv_dir);
+    std::vector<Protected> protectedFiles =
+        ProtectedFiles(JobFilePath(programFolder, settings.set_hdb_dir), programFolder);
     if (auto clash = CheckOneOutput(csv, "出力ファイル", protectedFiles)) {
         return clash;
     }
     if (settings.adif_out != "1") {
         return std::nullopt;
     }
+    // Names are compared the way the file system does: X.ADI as the CSV file is another file than X.adi here, the
+    // same file on Windows.
     const std::filesystem::path adif = AdifPathFor(csv);
-    if (EqualIgnoringAsciiCase(Utf8FromPath(adif), Utf8FromPath(csv)) || SameFile(adif, csv)) {
+    if (SameFile(adif, csv)) {
         return "CSV ファイル " + settings.set_outcsv_dir + " と ADIF ファイルの名前が同じです。";
     }
     return CheckOneOutput(adif, "ADIF ファイル", protectedFiles);

@@ -78,7 +78,47 @@ RunInput JobPlan::runInput(const std::filesystem::path& programFolder, int job) 
     return input;
 }
 
-JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options) {
+namespace {
+
+/// Checks a new-additions plan that stands against the log: whether the log still holds, where the previous run
+/// ended, the record it wrote last, and where a run anyway would start when it does not.
+void CheckNewAdditionsLog(RecordLibrary& library, const JobSettings& settings, const std::filesystem::path& log,
+                          JobPlan& plan) {
+    const std::int64_t lastEnd = ValToRecordNumber(settings.last_end_rec_no);
+    if (plan.mode != RangeMode::NewAdditions || lastEnd < 1) {
+        return; // the job never ran in this mode: there is nothing to compare
+    }
+    plan.lastQso = CheckLastQso(library, settings, log);
+    // Without a stored signature there is no record to compare: the job wrote nothing in this mode that could have
+    // changed since (only fewer records than the previous run ended at tell of a changed log then).
+    const bool signatureStored = !TrimBlanks(plan.lastQso.stored).empty();
+    plan.logChanged = plan.logShorterThanLastRun || (signatureStored && plan.lastQso.changed());
+    if (!plan.logChanged) {
+        return;
+    }
+    // Contacts deleted before the record written last (or inserted): that record now stands elsewhere, and the
+    // records after it are the ones added since. Starting after last_end_rec_no would skip some of them, or all.
+    plan.lastWrittenFoundAt = FindLastQso(library, log, plan.lastQso.stored);
+    if (plan.lastWrittenFoundAt > 0) {
+        JobSettings from = settings;
+        from.last_end_rec_no = std::to_string(plan.lastWrittenFoundAt);
+        const JobSummary summary = SummarizeJob(from, plan.record_count);
+        plan.new_start_rec_no = summary.new_start_rec_no;
+        plan.noNewRecords = summary.noNewRecords;
+        plan.summary = summary.text;
+        plan.range = RecordRangeFor(from, plan.mode, plan.record_count, plan.new_start_rec_no);
+    } else if (plan.logShorterThanLastRun) {
+        plan.runAnywayRefused =
+            "ログのレコード数（" + std::to_string(plan.record_count) + " 件）が前回の出力最終番号 " +
+            settings.last_end_rec_no +
+            " より少なく、前回最後に出力したレコードもログに見つかりません。どこからが新しい QSO か分からないため、"
+            "範囲設定を「全レコード」か「番号で範囲指定」にして実行し直してください。";
+    }
+}
+
+} // namespace
+
+JobPlan PlanJob(RecordLibrary& library, JobSettings& settings, const PlanOptions& options) {
     JobPlan refused;
     // A path never set is told as such, not as a file that cannot be opened under an empty name.
     if (TrimBlanks(settings.set_hdb_dir).empty() || TrimBlanks(settings.set_outcsv_dir).empty()) {
@@ -100,7 +140,7 @@ JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanO
     }
     // Opening for reading looks at the master file too, which counting does not: a log that cannot be opened is
     // told with its cause before anything else is decided (a missing master file is no changed log).
-    const std::filesystem::path log = PathFromUtf8(settings.set_hdb_dir);
+    const std::filesystem::path log = JobFilePath(options.programFolder, settings.set_hdb_dir);
     const int openCode = library.checkOpen(log);
     const std::int32_t record_count = openCode == 0 ? library.countRecords(log) : -1;
     if (record_count < 0) {
@@ -115,6 +155,9 @@ JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanO
             plan.refusal = PlanRefusal::BadPaths;
             plan.reason = std::move(*problem);
         }
+    }
+    if (plan.stands()) {
+        CheckNewAdditionsLog(library, settings, log, plan);
     }
     return plan;
 }
@@ -257,11 +300,11 @@ std::optional<std::string> CheckRangeSettings(const JobSettings& s, RangeMode mo
     return std::nullopt;
 }
 
-LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings) {
+LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings, const std::filesystem::path& log) {
     LastQsoCheck check;
     check.stored = settings.select_flag_new_add_last_QSO_data;
     const std::int32_t lastEnd = ValToRecordNumber(settings.last_end_rec_no);
-    if (library.open(PathFromUtf8(settings.set_hdb_dir)) == 0) {
+    if (library.open(log) == 0) {
         std::array<std::string, 16> fields;
         // A previous run that ended at record 1 or later expects a record there.
         check.recordMissing = !library.read(lastEnd) && lastEnd >= 1;
@@ -270,6 +313,31 @@ LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings) {
     }
     library.close();
     return check;
+}
+
+std::int64_t FindLastQso(RecordLibrary& library, const std::filesystem::path& log, const std::string& signature) {
+    if (TrimBlanks(signature).empty()) {
+        return 0; // no signature was stored: there is nothing to look for
+    }
+    std::int64_t found = 0;
+    const std::int32_t count = library.countRecords(log);
+    if (count > 0 && library.open(log) == 0) {
+        // The fields of the signature only; the others stay empty (StoredLastQsoSignature does not use them).
+        std::array<std::string, 16> fields;
+        for (std::int32_t number = count; number >= 1 && found == 0; --number) {
+            if (!library.read(number)) {
+                continue;
+            }
+            for (const int field : {1, 2, 3, 6, 7, 8}) {
+                fields[static_cast<std::size_t>(field - 1)] = library.field(field);
+            }
+            if (Cp932Codec::decodeLossy(StoredLastQsoSignature(fields)) == signature) {
+                found = number;
+            }
+        }
+    }
+    library.close();
+    return found;
 }
 
 } // namespace zentu

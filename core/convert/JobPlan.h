@@ -48,6 +48,15 @@ struct PlanOptions {
     std::filesystem::path programFolder;
 };
 
+/// The last-QSO signatures of a new-additions job: the one its previous run stored, and the one of the record now at
+/// last_end_rec_no. They differ when contacts were deleted, inserted or sorted since.
+struct LastQsoCheck {
+    std::string stored;
+    std::string current;
+    bool recordMissing = false; ///< the log holds no record at last_end_rec_no (it has fewer records now)
+    bool changed() const { return recordMissing || current != stored; }
+};
+
 /// What a run of a job will do, decided from its settings and its log before anything is written. Every program
 /// shows the plan its own way and hands it to the run.
 struct JobPlan {
@@ -61,24 +70,38 @@ struct JobPlan {
     RecordRange range;               ///< the records the run reads
     bool noNewRecords = false;       ///< new additions: nothing was added since the previous run
     /// New additions: the log holds fewer records than the previous run ended at (contacts were deleted), a
-    /// changed log like any other: the interactive program warns, zentu_cli stops (unless forced), the auto-run
-    /// program does not run.
+    /// changed log like any other (logChanged).
     bool logShorterThanLastRun = false;
+    /// New additions after a run that ended at record 1 or later: the log no longer holds, at last_end_rec_no, the
+    /// record that run wrote last (its signature differs from the stored one, or the record is gone; without a
+    /// stored signature only a log shorter than where the run ended counts). Told before
+    /// anything else of the plan, "no new records" included: the interactive program warns, zentu_cli stops unless
+    /// forced, the auto-run program does not run.
+    bool logChanged = false;
+    LastQsoCheck lastQso; ///< the stored and the current signature (checked for logChanged)
+    /// With logChanged: the record the previous run wrote last, found elsewhere in the log by searching (0 when it is
+    /// found nowhere). A run anyway then starts after it (new_start_rec_no, range and summary say so), so contacts
+    /// added since are exported even where contacts before them were deleted.
+    std::int64_t lastWrittenFoundAt = 0;
+    /// With logChanged: why a run anyway is refused, or empty: the log holds fewer records than the previous run ended
+    /// at and the record it wrote last is found nowhere, so no start can be told that would not skip new contacts.
+    std::string runAnywayRefused;
     std::string summary; ///< the summary line "出力データ ： ..." (UTF-8)
 
     bool stands() const { return refusal == PlanRefusal::None; }
-    /// The plan stands and there is something to do.
-    bool canRun() const { return stands() && !noNewRecords; }
+    /// The plan stands and there is something to do (after the changed-log warning, when logChanged).
+    bool canRun() const { return stands() && !noNewRecords && runAnywayRefused.empty(); }
     /// The run's input for job `job` of the program folder.
     RunInput runInput(const std::filesystem::path& programFolder, int job) const;
 };
 
-/// Checks the job's paths, opens the log the settings name (with its master file) and counts it, and plans the
-/// job against that count. With `completeBlankSettings` the blank settings are filled in `settings` first (they
-/// reach the job's file only with its next save). Refusals, in this order: a path that is not set or cannot be used
-/// (BadPaths), a log that cannot be opened (LogUnreadable, with its cause), those of PlanJobForCount, then outputs
-/// that would replace the log or a program file (BadPaths).
-JobPlan PlanJob(const RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
+/// Checks the job's paths, opens the log the settings name (with its master file; a relative path taken from the
+/// program folder) and counts it, and plans the job against that count. With `completeBlankSettings` the blank
+/// settings are filled in `settings` first (they reach the job's file only with its next save). Refusals, in this
+/// order: a path that is not set or cannot be used (BadPaths), a log that cannot be opened (LogUnreadable, with its
+/// cause), those of PlanJobForCount, then outputs that would replace the log or a program file (BadPaths). A new
+/// additions plan that stands is then checked against the log (logChanged).
+JobPlan PlanJob(RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
 
 /// Plans the job against a count the caller already has: refuses a job without a range (RangeNotSet), with a
 /// select_flag that names no range mode or a range setting that describes no range (BadRange, CheckRangeFlag and
@@ -100,16 +123,11 @@ std::optional<RangeFlagProblem> CheckRangeFlag(std::string_view select_flag);
 /// record number (blank counts as 0).
 std::optional<std::string> CheckRangeSettings(const JobSettings& settings, RangeMode mode);
 
-/// The last-QSO signatures of a new-additions job: the one its previous run stored, and the one of the record now at
-/// last_end_rec_no. They differ when contacts were deleted, inserted or sorted since.
-struct LastQsoCheck {
-    std::string stored;
-    std::string current;
-    bool recordMissing = false; ///< the log holds no record at last_end_rec_no (it has fewer records now)
-    bool changed() const { return recordMissing || current != stored; }
-};
+/// Reads the record at last_end_rec_no of the log `log` and pairs its signature with the stored one.
+LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings, const std::filesystem::path& log);
 
-/// Reads the record at last_end_rec_no and pairs its signature with the stored one.
-LastQsoCheck CheckLastQso(RecordLibrary& library, const JobSettings& settings);
+/// The number of the last record of the log `log` whose signature is `signature` (as CheckLastQso builds it), or 0
+/// when no record has it (or the log cannot be opened).
+std::int64_t FindLastQso(RecordLibrary& library, const std::filesystem::path& log, const std::string& signature);
 
 } // namespace zentu

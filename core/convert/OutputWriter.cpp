@@ -119,10 +119,21 @@ bool OutputWriter::finish() {
         m_thread.join();
     }
     // The thread has ended: what it left is this thread's now.
+    if (m_thrown) {
+        std::rethrow_exception(m_thrown);
+    }
     if (m_failed) {
         return false;
     }
     return writeOut(m_csv, true) && writeOut(m_adif, true);
+}
+
+void OutputWriter::abort() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_failed = true;
+    }
+    m_changed.notify_all();
 }
 
 void OutputWriter::work() {
@@ -137,7 +148,12 @@ void OutputWriter::work() {
             block = std::move(m_filled.front());
             m_filled.pop_front();
         }
-        const bool written = write(*block);
+        bool written = false;
+        try {
+            written = write(*block);
+        } catch (...) {
+            m_thrown = std::current_exception(); // finish() throws it again on the run's thread
+        }
         {
             const std::lock_guard lock(m_mutex);
             m_spare[static_cast<std::size_t>(block->reader)].push_back(std::move(block));

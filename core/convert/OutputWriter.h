@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -48,8 +49,12 @@ public:
     bool handOver(std::unique_ptr<RecordBlock>& block);
     /// The last record of the spans handed over in order so far (0 before the first): progress to show.
     std::int64_t inOrderThrough();
-    /// Writes the spans handed over and the text still held, and ends the thread. False when the run failed.
+    /// Writes the spans handed over and the text still held, and ends the thread. False when the run failed. An
+    /// exception of the writer's thread (no memory) is thrown again here.
     bool finish();
+    /// Fails the run from outside (a reader that cannot go on): nothing more is written, and every reader waiting in
+    /// handOver() returns false.
+    void abort();
 
     // What the spans written held (after finish()).
     std::int64_t outputCount() const { return m_outputCount; }
@@ -101,6 +106,7 @@ private:
     bool m_finishing = false;
     bool m_stopping = false;
     bool m_failed = false;
+    std::exception_ptr m_thrown; ///< what the writer's thread threw
     std::thread m_thread;
 };
 

@@ -2,16 +2,13 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "text/Cp932Codec.h"
 #include "text/LineReader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <string_view>
-#include <system_error>
 
 namespace zentu {
 
@@ -75,20 +72,17 @@ QslListResult Failure(std::string error) {
 
 QslListResult MakeNotYetReceivedQslList(const std::filesystem::path& input, const std::filesystem::path& output) {
     const std::string inputName = Utf8FromPath(input);
-    std::error_code error;
-    if (!std::filesystem::exists(input, error)) {
+    // Only a regular file of a sensible size: a named pipe would make the window wait for ever, a link to a device
+    // would fill the memory.
+    std::string bytes;
+    int error = 0;
+    const FileReadOutcome outcome = ReadRegularFile(input, bytes, error, kMaxTextFileBytes);
+    if (outcome == FileReadOutcome::Missing) {
         return Failure("ファイル " + inputName + " がありません。");
     }
-    if (std::filesystem::is_directory(input, error)) {
-        return Failure("ファイル " + inputName + " はフォルダーなので読めません。");
-    }
-    std::ifstream in(input, std::ios::binary);
-    if (!in) {
-        return Failure("ファイル " + inputName + " を読めません（" + SystemReason(errno) + "）。");
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return Failure("ファイル " + inputName + " を読めません（" + SystemReason(errno) + "）。");
+    if (outcome != FileReadOutcome::Read) {
+        return Failure("ファイル " + inputName + " を読めません（" +
+                       ReadFailurePhrase(outcome, error, kMaxTextFileBytes) + "）。");
     }
     if (bytes.empty()) {
         return Failure("ファイル " + inputName + " は空です。");

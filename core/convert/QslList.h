@@ -18,8 +18,8 @@ struct QslListResult {
 /// Copies from Hamlog's CSV export `input` to `output` every line whose QSL column (the tenth, split at every
 /// comma, quotes not special) says that no card has been received: the column followed by two blanks and cut to
 /// three characters has a blank third character and no "_". Lines are judged as decoded text and copied as they
-/// are, each ending in CR LF. A missing, unreadable or empty input writes nothing; the output is written whole or
-/// not at all.
+/// are, each ending in CR LF. A missing, unreadable or empty input writes nothing, and so does one that is no regular
+/// file (never waited on) or larger than kMaxTextFileBytes; the output is written whole or not at all.
 QslListResult MakeNotYetReceivedQslList(const std::filesystem::path& input, const std::filesystem::path& output);
 
 /// The line that tells the user how many lines were copied and how many were skipped.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <random>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 namespace zentu {
@@ -18,22 +19,50 @@ constexpr std::string_view kMarker = ".zentu-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::string_view kAsideSuffix = ".old";
 
-// A symbolic link is followed, so the link stays and the file it points to gets the new content.
+/// How many links a target may go through before it counts as a loop (as the system counts them).
+constexpr int kMostLinks = 40;
+
+// A symbolic link is followed, so the link stays and the file it points to gets the new content: also a link whose
+// file is not there yet (the file is made where it points), never the link replaced by a file of its own.
 std::filesystem::path ReplaceTarget(const std::filesystem::path& file) {
+    std::filesystem::path current = file;
     std::error_code error;
-    if (std::filesystem::is_symlink(file, error)) {
-        auto resolved = std::filesystem::weakly_canonical(file, error);
-        if (!error) {
-            return resolved;
+    for (int links = 0; links < kMostLinks && std::filesystem::is_symlink(current, error); ++links) {
+        const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+        if (error) {
+            return file;
         }
+        current = next.is_absolute() ? next : current.parent_path() / next;
     }
-    return file;
+    if (current == file) {
+        return file;
+    }
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(current, error);
+    return error ? current.lexically_normal() : resolved;
 }
 
-/// ".NAME.zentu-" for the file NAME: the start of every temporary name of that file.
+/// The most characters of a target's name that go into the names of its temporary files: with what is added around
+/// it, a temporary name stays within the 255 characters a name may have, whatever the target's name.
+constexpr std::size_t kNameInHelper = 200;
+
+/// ".NAME.zentu-" for the file NAME (a long NAME cut to its first kNameInHelper characters): the start of every
+/// temporary name of that file.
 std::filesystem::path::string_type NamePrefix(const std::filesystem::path& target) {
+    std::filesystem::path::string_type name = target.filename().native();
+    if (name.size() > kNameInHelper) {
+        // Cut between two characters: never before a UTF-8 continuation byte or the second half of a UTF-16 pair.
+        std::size_t cut = kNameInHelper;
+        const auto inside = [](auto unit) {
+            const auto value = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(unit)>>(unit));
+            return sizeof(unit) == 1 ? (value & 0xC0) == 0x80 : (value >= 0xDC00 && value <= 0xDFFF);
+        };
+        while (cut > 0 && inside(name[cut])) {
+            --cut;
+        }
+        name.resize(cut);
+    }
     std::filesystem::path prefix = ".";
-    prefix += target.filename().native();
+    prefix += name;
     prefix += std::string(kMarker);
     return prefix.native();
 }
@@ -46,8 +75,10 @@ std::filesystem::path HelperNameFor(const std::filesystem::path& target, std::st
     return target.parent_path() / name;
 }
 
-/// The process id in a name that follows the prefix as "PID-NUMBER.tmp" or "PID-NUMBER.old", or 0 when the
-/// rest of the name is anything else.
+/// The process id in a name that follows the prefix as "PID-NUMBER.tmp", or 0 when the rest of the name is anything
+/// else. A kept previous content ("PID-NUMBER.old") is never a leftover: it is only there when it could not be put
+/// back (a message named it) or its program was killed while it put files in place, and either way it holds the
+/// user's previous file.
 template <typename Text> unsigned long HelperOwner(const Text& rest) {
     std::size_t pos = 0;
     unsigned long pid = 0;
@@ -76,7 +107,7 @@ template <typename Text> unsigned long HelperOwner(const Text& rest) {
         }
         return true;
     };
-    return suffixIs(kTemporarySuffix) || suffixIs(kAsideSuffix) ? pid : 0;
+    return suffixIs(kTemporarySuffix) ? pid : 0;
 }
 
 std::string FileText(std::string_view role, const std::filesystem::path& file) {
@@ -89,17 +120,25 @@ struct Replacement {
     bool renamed = false;
 };
 
-void Undo(const AtomicFile& file, const Replacement& done, std::string& error) {
-    std::error_code ignored;
+/// Gives a target replaced by a group commit its previous content back. False, with a sentence added to `error` that
+/// names the file and where its previous content is kept, when that fails.
+bool Undo(const AtomicFile& file, const Replacement& done, ReplaceSteps& steps, std::string& error) {
     int reason = 0;
     if (!done.aside.empty()) {
-        if (!RenameOver(done.aside, file.replaced(), reason)) {
+        if (!steps.renameOver(done.aside, file.replaced(), reason)) {
             error += "ファイル " + Utf8FromPath(file.target()) + " を元に戻せませんでした（" + SystemReason(reason) +
-                     "）。前の内容は " + Utf8FromPath(done.aside) + " にあります。";
+                     "）。前の内容は " + Utf8FromPath(done.aside) + " に残してあります。";
+            return false;
         }
     } else if (done.renamed) {
-        std::filesystem::remove(file.replaced(), ignored);
+        std::error_code removeError;
+        if (!std::filesystem::remove(file.replaced(), removeError) && removeError) {
+            error += "ファイル " + Utf8FromPath(file.target()) + " を元に戻せませんでした（" +
+                     SystemReason(removeError.value()) + "）。この実行で新しく作られたファイルです。";
+            return false;
+        }
     }
+    return true;
 }
 
 } // namespace
@@ -271,7 +310,11 @@ void AtomicFile::removeLeftovers(const std::filesystem::path& target) {
     }
 }
 
-bool AtomicFile::commitTogether(std::span<AtomicFile* const> files, ReplaceSteps& steps, std::string& error) {
+bool AtomicFile::commitTogether(std::span<AtomicFile* const> files, ReplaceSteps& steps, std::string& error,
+                                bool* notRestored) {
+    if (notRestored != nullptr) {
+        *notRestored = false;
+    }
     for (AtomicFile* file : files) {
         if (!file->finish()) {
             error = file->errorString();
@@ -318,7 +361,9 @@ bool AtomicFile::commitTogether(std::span<AtomicFile* const> files, ReplaceSteps
         const AtomicFile& failed = *files[index];
         error = FileText(failed.m_role, failed.m_target) + " を書き込めません（" + SystemReason(reason) + "）。";
         for (std::size_t undone = index; undone-- > 0;) {
-            Undo(*files[undone], done[undone], error);
+            if (!Undo(*files[undone], done[undone], steps, error) && notRestored != nullptr) {
+                *notRestored = true;
+            }
         }
         return false;
     }

@@ -63,14 +63,19 @@ public:
                            std::string_view role = "ファイル");
 
     /// Removes the temporary files that writers of `target` left behind when their program was killed (those
-    /// of programs still running are kept). Links at the target are followed, as open() does.
+    /// of programs still running are kept). Links at the target are followed, as open() does. A kept previous
+    /// content (commitTogether) is never removed: it holds the user's previous file.
     static void removeLeftovers(const std::filesystem::path& target);
 
     /// Puts several ready files in place together: every target is checked first, then the files are renamed
-    /// in order; when one rename fails, the targets already replaced get their previous content back. Requests
-    /// to end the program wait until this is done. False with `error` naming the file that failed; then no target
-    /// has changed.
-    static bool commitTogether(std::span<AtomicFile* const> files, ReplaceSteps& steps, std::string& error);
+    /// in order, the previous content of each kept beside it until the last one is in place; when one rename fails,
+    /// the targets already replaced get their previous content back. Requests to end the program wait until this is
+    /// done. False with `error` naming the file that failed; then no target has changed, unless putting a previous
+    /// content back failed too: then `notRestored` (when given) is set, and `error` also names that file and the
+    /// kept copy that holds its previous content (".NAME.zentu-PID-NUMBER.old" beside it, never removed by
+    /// removeLeftovers).
+    static bool commitTogether(std::span<AtomicFile* const> files, ReplaceSteps& steps, std::string& error,
+                               bool* notRestored = nullptr);
 
 private:
     bool fail(std::string_view doing, const std::string& cause);

@@ -1,5 +1,7 @@
 #include "platform/ErrorText.h"
 
+#include "platform/NativeFile.h"
+
 #include <array>
 #include <cerrno>
 
@@ -23,6 +25,9 @@ constexpr std::array kErrnoCauses = {
     ErrnoCause{EBUSY, FailureCause::FileInUse},
     ErrnoCause{ETXTBSY, FailureCause::FileInUse},
     ErrnoCause{EAGAIN, FailureCause::FileInUse},
+    ErrnoCause{ENOMEM, FailureCause::OutOfMemory},
+    ErrnoCause{EXDEV, FailureCause::OtherDisk},
+    ErrnoCause{ELOOP, FailureCause::LinkRefused},
 #if defined(EWOULDBLOCK) && EWOULDBLOCK != EAGAIN
     ErrnoCause{EWOULDBLOCK, FailureCause::FileInUse},
 #endif
@@ -68,6 +73,12 @@ std::string_view CausePhrase(FailureCause cause) {
         return "Hamlog のログではありません";
     case FailureCause::LogDamaged:
         return "ログが壊れています";
+    case FailureCause::OutOfMemory:
+        return "メモリが足りません";
+    case FailureCause::OtherDisk:
+        return "別のディスクへは名前の変更で移せません";
+    case FailureCause::LinkRefused:
+        return "シンボリックリンクになっているか、リンクをたどりきれません";
     case FailureCause::Other:
         break;
     }
@@ -93,6 +104,21 @@ std::string SystemReason(int error) {
         return std::string(CausePhrase(cause)) + "、エラー番号 " + std::to_string(error);
     }
     return std::string(CausePhrase(cause));
+}
+
+std::string ReadFailurePhrase(FileReadOutcome outcome, int error, std::uint64_t maxBytes) {
+    switch (outcome) {
+    case FileReadOutcome::Missing:
+        return std::string(CausePhrase(FailureCause::FileMissing));
+    case FileReadOutcome::NotRegularFile:
+        return std::string(CausePhrase(error == EISDIR ? FailureCause::IsFolder : FailureCause::NotRegularFile));
+    case FileReadOutcome::TooLarge:
+        return "ファイルが大きすぎます。読めるのは " + std::to_string(maxBytes >> 20) + " MB までです";
+    case FileReadOutcome::Read:
+    case FileReadOutcome::Failed:
+        break;
+    }
+    return SystemReason(error);
 }
 
 } // namespace zentu

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ enum class FailureCause {
     NotRegularFile,     ///< a named pipe, device or socket stands where a file is wanted
     NotHamlogLog,       ///< the file is not a Hamlog log
     LogDamaged,         ///< the log's contents cannot be read as a log
+    OutOfMemory,        ///< the program could not get the memory it needs
+    OtherDisk,          ///< a rename would move the file to another disk (or mount), which a rename cannot do
+    LinkRefused,        ///< a symbolic link stands where the program does not follow one, or links go round
     Other,              ///< anything else
 };
 
@@ -46,5 +50,11 @@ FailureCause CauseOfErrno(int error);
 /// The phrase for an errno value: its cause's phrase, or for a value without a cause of its own a general
 /// Japanese phrase with the number. Never the system's (English) text.
 std::string SystemReason(int error);
+
+enum class FileReadOutcome; // NativeFile.h
+
+/// The phrase for a whole-file read that did not end with the file read (ReadRegularFile's outcome and errno value;
+/// `maxBytes` is the most it took): what stood there, the cause, or that the file is too large.
+std::string ReadFailurePhrase(FileReadOutcome outcome, int error, std::uint64_t maxBytes);
 
 } // namespace zentu

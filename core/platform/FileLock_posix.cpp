@@ -12,8 +12,9 @@ FileLock::Outcome FileLock::lock(const std::filesystem::path& file, std::chrono:
     unlock();
     int fd;
     do {
-        // O_NONBLOCK: a named pipe put in place of the lock file must not make the program wait.
-        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+        // O_NONBLOCK: a named pipe put in place of the lock file must not make the program wait. O_NOFOLLOW: a
+        // symbolic link put there must not make the program create or open the file it points to (ELOOP).
+        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         error = errno;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -42,10 +44,25 @@ enum class FileReadOutcome {
     Missing,        ///< there is no file (or no folder on its path)
     NotRegularFile, ///< a folder, named pipe, device or socket stands there; it was not read (and never waited on)
     Failed,         ///< the file is there but could not be read; `error` holds the errno value
+    TooLarge,       ///< the file holds more bytes than the reader takes; nothing was read into memory
 };
 
-/// Reads a whole regular file. Opens without waiting, so a named pipe in place of the file never blocks.
-FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error);
+/// The most bytes a text file the user names is read with (the QSL list's input, a file in the output viewer): a
+/// larger one is refused rather than filling the memory (a link to a device never ends).
+inline constexpr std::uint64_t kMaxTextFileBytes = std::uint64_t{512} << 20;
+
+/// Where a reader puts a file's bytes: asked for room for `size` bytes in all, it gives the start of that room (the
+/// bytes it holds already stay in place). It may throw std::bad_alloc, which the reader reports as ENOMEM.
+using ReadRoom = std::function<char*(std::size_t size)>;
+
+/// Reads a whole regular file of at most `maxBytes` bytes into the room `room` gives, and sets `size` to the bytes
+/// read. Opens without waiting, so a named pipe in place of the file never blocks, and a device never fills memory.
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, const ReadRoom& room, std::size_t& size, int& error,
+                                std::uint64_t maxBytes);
+
+/// Reads a whole regular file into `bytes` (see above); empty unless it was read.
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error,
+                                std::uint64_t maxBytes = (std::numeric_limits<std::uint64_t>::max)());
 
 /// Why the file at `target` (links followed) cannot be replaced by a new one, or nothing when it can: a
 /// folder or a file that is not a regular file stands there, the file is marked read-only or cannot be written,

@@ -1,7 +1,9 @@
 #include "platform/NativeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,12 @@ void SyncFolderOf(const std::filesystem::path& file) {
         ::close(folderFd);
     }
 }
+
+/// Closes a file descriptor when it goes.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
 
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -86,8 +94,9 @@ PathKind KindOfPath(const std::filesystem::path& path) {
     return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
 }
 
-FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error) {
-    bytes.clear();
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, const ReadRoom& room, std::size_t& size, int& error,
+                                std::uint64_t maxBytes) {
+    size = 0;
     error = 0;
     // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
     const int fd = OpenRetrying(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -95,33 +104,62 @@ FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& 
         error = errno;
         return (error == ENOENT || error == ENOTDIR) ? FileReadOutcome::Missing : FileReadOutcome::Failed;
     }
+    const FileDescriptor closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         error = S_ISDIR(info.st_mode) ? EISDIR : 0;
-        ::close(fd);
         return FileReadOutcome::NotRegularFile;
     }
     // A regular file never blocks; clear the flag all the same so reads behave as usual.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        return FileReadOutcome::TooLarge;
     }
-    char buffer[65536];
-    while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            error = errno;
-            ::close(fd);
-            bytes.clear();
-            return FileReadOutcome::Failed;
+    // Room for the size the file has now, and one byte more to see its end (it may grow while it is read). Reading
+    // stops one byte past the most the caller takes.
+    const std::uint64_t limit = maxBytes < std::numeric_limits<std::uint64_t>::max() ? maxBytes + 1 : maxBytes;
+    std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
+    try {
+        char* buffer = room(capacity);
+        while (true) {
+            if (size == capacity) {
+                if (capacity >= limit) {
+                    return FileReadOutcome::TooLarge;
+                }
+                capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, std::uint64_t{capacity} * 2));
+                buffer = room(capacity);
+            }
+            const ssize_t got = ::read(fd, buffer + size, capacity - size);
+            if (got > 0) {
+                size += static_cast<std::size_t>(got);
+            } else if (got == 0) {
+                break;
+            } else if (errno != EINTR) {
+                error = errno;
+                size = 0;
+                return FileReadOutcome::Failed;
+            }
         }
+    } catch (const std::bad_alloc&) {
+        error = ENOMEM;
+        size = 0;
+        return FileReadOutcome::Failed;
     }
-    ::close(fd);
-    return FileReadOutcome::Read;
+    return size > maxBytes ? FileReadOutcome::TooLarge : FileReadOutcome::Read;
+}
+
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error,
+                                std::uint64_t maxBytes) {
+    std::size_t size = 0;
+    const FileReadOutcome outcome = ReadRegularFile(
+        file,
+        [&bytes](std::size_t room) {
+            bytes.resize(room);
+            return bytes.data();
+        },
+        size, error, maxBytes);
+    bytes.resize(outcome == FileReadOutcome::Read ? size : 0);
+    return outcome;
 }
 
 std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target) {

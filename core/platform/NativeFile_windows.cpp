@@ -3,9 +3,12 @@
 #include "platform/WindowsErrors.h"
 
 #include <aclapi.h>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
+#include <limits>
+#include <new>
 #include <windows.h>
 
 namespace zentu {
@@ -159,8 +162,9 @@ PathKind KindOfPath(const std::filesystem::path& path) {
     return type == FILE_TYPE_DISK ? PathKind::RegularFile : PathKind::Other;
 }
 
-FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error) {
-    bytes.clear();
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, const ReadRoom& room, std::size_t& size, int& error,
+                                std::uint64_t maxBytes) {
+    size = 0;
     error = 0;
     HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -173,26 +177,63 @@ FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& 
         error = ErrnoOfWindowsError(code);
         return error == ENOENT ? FileReadOutcome::Missing : FileReadOutcome::Failed;
     }
-    if (::GetFileType(handle) != FILE_TYPE_DISK) {
-        ::CloseHandle(handle);
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { ::CloseHandle(handle); }
+    } const closer{handle};
+    LARGE_INTEGER length{};
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileSizeEx(handle, &length)) {
         return FileReadOutcome::NotRegularFile;
     }
-    char buffer[65536];
-    DWORD got = 0;
-    while (true) {
-        if (!::ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
-            error = ErrnoOfWindowsError(::GetLastError());
-            ::CloseHandle(handle);
-            bytes.clear();
-            return FileReadOutcome::Failed;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer, got);
+    const std::uint64_t largest = (std::min<std::uint64_t>)(maxBytes, (std::numeric_limits<std::size_t>::max)() - 1);
+    if (static_cast<std::uint64_t>(length.QuadPart) > largest) {
+        return FileReadOutcome::TooLarge;
     }
-    ::CloseHandle(handle);
-    return FileReadOutcome::Read;
+    // Room for the size the file has now, and one byte more to see its end (it may grow while it is read).
+    const std::uint64_t limit = largest + 1;
+    std::size_t capacity = static_cast<std::size_t>(length.QuadPart) + 1;
+    try {
+        char* buffer = room(capacity);
+        while (true) {
+            if (size == capacity) {
+                if (capacity >= limit) {
+                    return FileReadOutcome::TooLarge;
+                }
+                capacity = static_cast<std::size_t>((std::min<std::uint64_t>)(limit, std::uint64_t{capacity} * 2));
+                buffer = room(capacity);
+            }
+            const DWORD wanted = static_cast<DWORD>((std::min<std::size_t>)(capacity - size, 1 << 30));
+            DWORD got = 0;
+            if (!::ReadFile(handle, buffer + size, wanted, &got, nullptr)) {
+                error = ErrnoOfWindowsError(::GetLastError());
+                size = 0;
+                return FileReadOutcome::Failed;
+            }
+            if (got == 0) {
+                break;
+            }
+            size += got;
+        }
+    } catch (const std::bad_alloc&) {
+        error = ENOMEM;
+        size = 0;
+        return FileReadOutcome::Failed;
+    }
+    return size > largest ? FileReadOutcome::TooLarge : FileReadOutcome::Read;
+}
+
+FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error,
+                                std::uint64_t maxBytes) {
+    std::size_t size = 0;
+    const FileReadOutcome outcome = ReadRegularFile(
+        file,
+        [&bytes](std::size_t room) {
+            bytes.resize(room);
+            return bytes.data();
+        },
+        size, error, maxBytes);
+    bytes.resize(outcome == FileReadOutcome::Read ? size : 0);
+    return outcome;
 }
 
 std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target) {

@@ -21,6 +21,10 @@ std::string NativePathBytes(const std::filesystem::path& path);
 /// letter case on Windows (whose file systems ignore it).
 bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+/// A text that is the same for two resolved paths exactly when PathTextsNameOneFile takes them for one file (the
+/// path as it is here, upper-cased on Windows), for naming things after a file.
+std::string PathKeyText(const std::filesystem::path& path);
+
 /// The ending of a program's file name: "" here, ".exe" on Windows.
 std::string ExecutableSuffix();
 

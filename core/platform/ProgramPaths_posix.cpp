@@ -32,6 +32,10 @@ bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem:
     return a.native() == b.native();
 }
 
+std::string PathKeyText(const std::filesystem::path& path) {
+    return path.native();
+}
+
 std::string ExecutableSuffix() {
     return {};
 }

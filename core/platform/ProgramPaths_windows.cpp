@@ -47,6 +47,14 @@ bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem:
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+std::string PathKeyText(const std::filesystem::path& path) {
+    std::wstring upper = path.native();
+    if (!upper.empty()) {
+        ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    }
+    return Utf8FromPath(upper);
+}
+
 std::string ExecutableSuffix() {
     return ".exe";
 }

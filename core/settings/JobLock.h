@@ -36,4 +36,23 @@ private:
     std::string m_failure;
 };
 
+/// programFolder/ini/output_HASH.lock: the lock file of the outputs whose CSV file is `csvPath` (resolved, without
+/// its extension, so that it covers the ADIF file beside it and another job's CSV file of the same stem).
+std::filesystem::path OutputLockPath(const std::filesystem::path& programFolder, const std::filesystem::path& csvPath);
+
+/// The lock a run holds on its output files, besides its job's lock, so that two jobs that write the same files
+/// follow each other instead of mixing their files (a CSV file of one job and the ADIF file of the other).
+class OutputLock {
+public:
+    /// Takes the lock of the outputs of `csvPath`, waiting up to `wait` while another run holds it. False with
+    /// `reason` set (in Japanese, naming the CSV file); busy() tells whether another run held it.
+    bool acquire(const std::filesystem::path& programFolder, const std::filesystem::path& csvPath,
+                 std::chrono::milliseconds wait, std::string& reason);
+    bool busy() const { return m_busy; }
+
+private:
+    FileLock m_lock;
+    bool m_busy = false;
+};
+
 } // namespace zentu

@@ -93,11 +93,12 @@ std::string FieldText(std::size_t index, std::string raw) {
     return Cp932Codec::decodeLossy(raw);
 }
 
-/// The key writes of a save of the keys `indices`. `version` is always written (as `programVersion`); any other
-/// key only when the file lacks it or holds a value that loads as another text, so a key the save does not
-/// change keeps its bytes exactly (even bytes that are not CP932). `signatureBytes`, when given, is stored as
-/// the last-QSO signature byte for byte. On a value CP932 lacks, reports the key and the file and gives false.
-bool ChangedKeyWrites(const std::filesystem::path& file, const JobSettings& settings, std::string_view programVersion,
+/// The key writes of a save of the keys `indices`, compared with the file as `file` holds it. `version` is always
+/// written (as `programVersion`); any other key only when the file lacks it or holds a value that loads as another
+/// text, so a key the save does not change keeps its bytes exactly (even bytes that are not CP932). `signatureBytes`,
+/// when given, is stored as the last-QSO signature byte for byte. On a value CP932 lacks, reports the key and the file
+/// and gives false.
+bool ChangedKeyWrites(const ProfileSnapshot& file, const JobSettings& settings, std::string_view programVersion,
                       const std::vector<std::size_t>& indices, const std::string* signatureBytes,
                       std::vector<ProfileFile::KeyValue>& writes, std::string* error) {
     writes.clear();
@@ -110,14 +111,14 @@ bool ChangedKeyWrites(const std::filesystem::path& file, const JobSettings& sett
             const std::string_view text =
                 i == kVersionIndex ? programVersion : std::string_view(settings.*(entry.field));
             if (i != kVersionIndex) {
-                const auto stored = ProfileFile::findString(file, entry.section, entry.key, BufferSizeOf(i));
+                const auto stored = file.find(entry.section, entry.key, BufferSizeOf(i));
                 if (stored && FieldText(i, *stored) == text) {
                     continue;
                 }
             }
             CodecResult encoded = Cp932Codec::encode(text);
             if (!encoded.ok) {
-                SetError(error, "ジョブ設定ファイル " + Utf8FromPath(file) + " に保存できませんでした（" +
+                SetError(error, "ジョブ設定ファイル " + Utf8FromPath(file.file()) + " に保存できませんでした（" +
                                     std::string(entry.key) + " の値にシフトJIS (CP932) で表せない文字があります）。");
                 return false;
             }
@@ -136,13 +137,27 @@ std::vector<std::size_t> AllKeys() {
     return indices;
 }
 
-bool WriteAll(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes, std::string* error) {
-    if (!ProfileFile::writeStrings(file, writes)) {
-        // The profile module's reason already names the file and says what failed.
+/// A save of the keys `indices`, worked out and written on one read of the file: the comparison and the change see
+/// the same bytes. Nothing is written when no key changes or anything fails.
+bool SaveKeys(const std::filesystem::path& path, const JobSettings& settings, std::string_view programVersion,
+              const std::vector<std::size_t>& indices, std::string* error) {
+    ProfileSnapshot file;
+    std::vector<ProfileFile::KeyValue> writes;
+    if (!file.read(path)) {
         SetError(error, ProfileFile::lastError());
         return false;
     }
-    return true;
+    if (!ChangedKeyWrites(file, settings, programVersion, indices, nullptr, writes, error)) {
+        return false;
+    }
+    if (writes.empty()) {
+        return true;
+    }
+    if (!file.apply(writes)) {
+        SetError(error, ProfileFile::lastError());
+        return false;
+    }
+    return AtomicFile::writeWhole(path, file.bytes(), error, "設定ファイル");
 }
 
 } // namespace
@@ -159,23 +174,27 @@ std::string StoredBytesAsLoaded(std::string_view cp932) {
     return bytes;
 }
 
-void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings, bool withSignature) {
-    const std::filesystem::path file = JobSettingsPath(programFolder, job);
+bool LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings, bool withSignature,
+                     std::string* error) {
+    ProfileSnapshot file;
+    const bool read = file.read(JobSettingsPath(programFolder, job));
+    if (!read) {
+        SetError(error, ProfileFile::lastError());
+    }
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         if (i == kSignatureIndex && !withSignature) {
             continue;
         }
-        settings.*(kKeys[i].field) =
-            FieldText(i, ProfileFile::readString(file, kKeys[i].section, kKeys[i].key, "", BufferSizeOf(i)));
+        const std::optional<std::string> value =
+            read ? file.find(kKeys[i].section, kKeys[i].key, BufferSizeOf(i)) : std::nullopt;
+        settings.*(kKeys[i].field) = value ? FieldText(i, *value) : std::string();
     }
+    return read;
 }
 
 bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                      std::string_view programVersion, std::string* error) {
-    const std::filesystem::path file = JobSettingsPath(programFolder, job);
-    std::vector<ProfileFile::KeyValue> writes;
-    return ChangedKeyWrites(file, settings, programVersion, AllKeys(), nullptr, writes, error) &&
-           WriteAll(file, writes, error);
+    return SaveKeys(JobSettingsPath(programFolder, job), settings, programVersion, AllKeys(), error);
 }
 
 bool SaveJobSettingsPart(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
@@ -201,33 +220,34 @@ bool SaveJobSettingsPart(const std::filesystem::path& programFolder, int job, co
             }
         }
     }
-    const std::filesystem::path file = JobSettingsPath(programFolder, job);
-    std::vector<ProfileFile::KeyValue> writes;
-    return ChangedKeyWrites(file, settings, programVersion, indices, nullptr, writes, error) &&
-           WriteAll(file, writes, error);
+    return SaveKeys(JobSettingsPath(programFolder, job), settings, programVersion, indices, error);
 }
 
 bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                         std::string* error) {
-    const std::filesystem::path file = JobSettingsPath(programFolder, job);
-    std::vector<ProfileFile::KeyValue> writes;
-    return ChangedKeyWrites(file, settings, {}, {kLastStartIndex, kLastEndIndex}, nullptr, writes, error) &&
-           (writes.empty() || WriteAll(file, writes, error));
+    return SaveKeys(JobSettingsPath(programFolder, job), settings, {}, {kLastStartIndex, kLastEndIndex}, error);
 }
 
 bool PrepareJobSettingsSave(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                             std::string_view programVersion, bool allKeys, const std::string* signatureBytes,
                             AtomicFile& ready, std::string* error) {
-    const std::filesystem::path file = JobSettingsPath(programFolder, job);
+    ProfileSnapshot file;
+    if (!file.read(JobSettingsPath(programFolder, job))) {
+        SetError(error, ProfileFile::lastError());
+        return false;
+    }
     std::vector<std::size_t> indices = allKeys ? AllKeys() : std::vector<std::size_t>{kLastStartIndex, kLastEndIndex};
+    if (!allKeys && signatureBytes != nullptr) {
+        indices.push_back(kSignatureIndex);
+    }
     std::vector<ProfileFile::KeyValue> writes;
-    if (!ChangedKeyWrites(file, settings, programVersion, indices, allKeys ? signatureBytes : nullptr, writes, error)) {
+    if (!ChangedKeyWrites(file, settings, programVersion, indices, signatureBytes, writes, error)) {
         return false;
     }
     if (writes.empty()) {
         return true; // nothing changes: the file stays as it is
     }
-    if (!ProfileFile::prepareStrings(file, writes, ready)) {
+    if (!file.apply(writes) || !file.prepare(ready)) {
         SetError(error, ProfileFile::lastError());
         return false;
     }

@@ -41,12 +41,14 @@ inline constexpr std::string_view kZentuArunVersion = "0.24";
 /// programFolder/ini/zentu_N.ini.
 std::filesystem::path JobSettingsPath(const std::filesystem::path& programFolder, int job);
 
-/// Replaces every field by the file's value (a missing file, section or key gives the empty text; a value
-/// is cut to 255 bytes, except the two paths set_hdb_dir and set_outcsv_dir, which are read whole so that a path
-/// too long to use is refused rather than cut to another file's name). With `withSignature` false the last-QSO
-/// signature is not read and stays as it was (the auto-run program does not use it).
-void LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings,
-                     bool withSignature = true);
+/// Replaces every field by the file's value, read once, whole, so every key comes from the same bytes (a missing
+/// file, section or key gives the empty text; a value is cut to 255 bytes, except the two paths set_hdb_dir and
+/// set_outcsv_dir, which are read whole so that a path too long to use is refused rather than cut to another file's
+/// name). With `withSignature` false the last-QSO signature is not read and stays as it was. A file that is there
+/// but cannot be read (or is no regular file) is not taken for an empty one: false with `error` set (in Japanese,
+/// naming the file and the cause), and every field read is left empty.
+bool LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings,
+                     bool withSignature = true, std::string* error = nullptr);
 
 /// Saves all sixteen keys in one atomic file write; `version` is written as `programVersion`. A key whose value
 /// the file already holds (as the load reads it) is left exactly as its bytes are; a key the file lacks is added.
@@ -73,8 +75,9 @@ bool SaveRunBookkeeping(const std::filesystem::path& programFolder, int job, con
                         std::string* error = nullptr);
 
 /// Prepares the save a run makes, without putting the file in place: the run commits it together with its output
-/// files. With `allKeys` it saves what SaveJobSettings saves, else only what SaveRunBookkeeping saves.
-/// `signatureBytes`, when given (with `allKeys`), is stored as select_flag_new_add_last_QSO_data byte for byte.
+/// files. With `allKeys` it saves what SaveJobSettings saves, else only what SaveRunBookkeeping saves and, when
+/// `signatureBytes` is given, the signature. `signatureBytes`, when given, is stored as
+/// select_flag_new_add_last_QSO_data byte for byte. The comparison and the change work on one read of the file.
 /// True with `ready` left unopened when nothing would change. False with `error` set; nothing is written then.
 bool PrepareJobSettingsSave(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                             std::string_view programVersion, bool allKeys, const std::string* signatureBytes,

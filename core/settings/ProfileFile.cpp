@@ -22,13 +22,10 @@ thread_local std::string t_lastError;
 // ---------------------------------------------------------------------------------------------------------------
 // The file as lines
 
-/// One line of the file: its text and its own line end ("\r\n", "\n", "\r", or none for a last line without).
-struct Line {
-    std::string text;
-    std::string end;
-};
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-using Lines = std::vector<Line>;
+using Line = ProfileLine;
+using Lines = std::vector<ProfileLine>;
 
 Lines splitLines(std::string_view bytes) {
     Lines lines;
@@ -218,29 +215,8 @@ bool fail(const std::filesystem::path& file, const std::string& what) {
 
 /// The file's lines for reading; a file that cannot be read reads as empty (settings reads never fail).
 Lines readLines(const std::filesystem::path& file) {
-    std::string bytes;
-    int error = 0;
-    if (ReadRegularFile(file, bytes, error) != FileReadOutcome::Read) {
-        return {};
-    }
-    return splitLines(bytes);
-}
-
-/// The file's lines before a change. A file that is there but cannot be read stops the write: replacing it
-/// with only the new lines would lose everything else it holds.
-bool readLinesForChange(const std::filesystem::path& file, Lines& lines) {
-    std::string bytes;
-    int error = 0;
-    const FileReadOutcome outcome = ReadRegularFile(file, bytes, error);
-    if (outcome == FileReadOutcome::NotRegularFile) {
-        const FailureCause cause = error == EISDIR ? FailureCause::IsFolder : FailureCause::NotRegularFile;
-        return fail(file, "を書き込めません（" + std::string(CausePhrase(cause)) + "）。");
-    }
-    if (outcome == FileReadOutcome::Failed) {
-        return fail(file, "を読み込めないため、書き込みを中止しました（" + SystemReason(error) + "）。");
-    }
-    lines = splitLines(bytes);
-    return true;
+    ProfileSnapshot snapshot;
+    return snapshot.read(file) ? std::move(snapshot.lines()) : Lines{};
 }
 
 /// Writes the whole new file at once: it appears complete or not at all.
@@ -289,28 +265,11 @@ void applyKeyWrite(Lines& lines, const ProfileFile::KeyValue& write) {
                  Line{std::string(write.key) + "=" + value, std::string(kCrLf)});
 }
 
-/// The whole new file after the writes, or false with lastError() set.
-bool changedBytes(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes,
-                  std::string& bytes) {
-    for (const auto& write : writes) {
-        if (!checkKeyWrite(file, write)) {
-            return false;
-        }
-    }
-    Lines lines;
-    if (!readLinesForChange(file, lines)) {
-        return false;
-    }
-    for (const auto& write : writes) {
-        applyKeyWrite(lines, write);
-    }
-    bytes = joinLines(lines);
-    return true;
-}
-
+/// Changes the file by the writes. A file that is there but cannot be read stops the write: replacing it with only
+/// the new lines would lose everything else it holds.
 bool changeFile(const std::filesystem::path& file, const std::vector<ProfileFile::KeyValue>& writes) {
-    std::string bytes;
-    return changedBytes(file, writes, bytes) && writeAtomically(file, bytes);
+    ProfileSnapshot snapshot;
+    return snapshot.read(file) && snapshot.apply(writes) && writeAtomically(file, snapshot.bytes());
 }
 
 } // namespace
@@ -325,14 +284,11 @@ std::string ProfileFile::readString(const std::filesystem::path& file, std::stri
 
 std::optional<std::string> ProfileFile::findString(const std::filesystem::path& file, std::string_view section,
                                                    std::string_view key, std::size_t bufferSize) {
-    const Lines lines = readLines(file);
-    const auto header = findSection(lines, section);
-    if (header) {
-        if (const auto index = findKey(lines, *header, key)) {
-            return fitToBuffer(readValue(entryOf(lines[*index].text)->value), bufferSize);
-        }
+    ProfileSnapshot snapshot;
+    if (!snapshot.read(file)) {
+        return std::nullopt; // a file that cannot be read reads as missing
     }
-    return std::nullopt;
+    return snapshot.find(section, key, bufferSize);
 }
 
 std::string ProfileFile::fitToBuffer(std::string_view value, std::size_t bufferSize) {
@@ -350,15 +306,8 @@ bool ProfileFile::writeStrings(const std::filesystem::path& file, const std::vec
 
 bool ProfileFile::prepareStrings(const std::filesystem::path& file, const std::vector<KeyValue>& writes,
                                  AtomicFile& ready) {
-    std::string bytes;
-    if (!changedBytes(file, writes, bytes)) {
-        return false;
-    }
-    if (!ready.open(file, "設定ファイル") || !ready.write(bytes) || !ready.finish()) {
-        t_lastError = ready.errorString();
-        return false;
-    }
-    return true;
+    ProfileSnapshot snapshot;
+    return snapshot.read(file) && snapshot.apply(writes) && snapshot.prepare(ready);
 }
 
 std::vector<std::string> ProfileFile::sectionNames(const std::filesystem::path& file) {
@@ -406,10 +355,11 @@ bool ProfileFile::writeSection(const std::filesystem::path& file, std::string_vi
             return fail(file, "に書き込めません。行に改行が含まれているか、行がセクション見出しになっています。");
         }
     }
-    Lines content;
-    if (!readLinesForChange(file, content)) {
+    ProfileSnapshot snapshot;
+    if (!snapshot.read(file)) {
         return false;
     }
+    Lines& content = snapshot.lines();
     auto header = findSection(content, section);
     if (!header) {
         header = appendSectionHeader(content, section);
@@ -425,11 +375,75 @@ bool ProfileFile::writeSection(const std::filesystem::path& file, std::string_vi
         replacement.push_back(Line{line, std::string(kCrLf)});
     }
     content.insert(content.begin() + static_cast<std::ptrdiff_t>(from), replacement.begin(), replacement.end());
-    return writeAtomically(file, joinLines(content));
+    return writeAtomically(file, snapshot.bytes());
 }
 
 const std::string& ProfileFile::lastError() {
     return t_lastError;
+}
+
+bool ProfileSnapshot::read(const std::filesystem::path& file) {
+    m_file = file;
+    m_byteOrderMark.clear();
+    m_lines.clear();
+    std::string bytes;
+    int error = 0;
+    switch (ReadRegularFile(file, bytes, error)) {
+    case FileReadOutcome::Read:
+        break;
+    case FileReadOutcome::Missing:
+        return true;
+    case FileReadOutcome::NotRegularFile:
+        return fail(file, "を読めません（" +
+                              std::string(CausePhrase(error == EISDIR ? FailureCause::IsFolder
+                                                                      : FailureCause::NotRegularFile)) +
+                              "）。");
+    case FileReadOutcome::TooLarge:
+    case FileReadOutcome::Failed:
+        return fail(file, "を読めません（" + SystemReason(error) + "）。");
+    }
+    std::string_view text = bytes;
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        m_byteOrderMark = kByteOrderMark;
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    m_lines = splitLines(text);
+    return true;
+}
+
+std::optional<std::string> ProfileSnapshot::find(std::string_view section, std::string_view key,
+                                                 std::size_t bufferSize) const {
+    const auto header = findSection(m_lines, section);
+    if (header) {
+        if (const auto index = findKey(m_lines, *header, key)) {
+            return ProfileFile::fitToBuffer(readValue(entryOf(m_lines[*index].text)->value), bufferSize);
+        }
+    }
+    return std::nullopt;
+}
+
+bool ProfileSnapshot::apply(const std::vector<ProfileFile::KeyValue>& writes) {
+    for (const auto& write : writes) {
+        if (!checkKeyWrite(m_file, write)) {
+            return false;
+        }
+    }
+    for (const auto& write : writes) {
+        applyKeyWrite(m_lines, write);
+    }
+    return true;
+}
+
+bool ProfileSnapshot::prepare(AtomicFile& ready) const {
+    if (!ready.open(m_file, "設定ファイル") || !ready.write(bytes()) || !ready.finish()) {
+        t_lastError = ready.errorString();
+        return false;
+    }
+    return true;
+}
+
+std::string ProfileSnapshot::bytes() const {
+    return m_byteOrderMark + joinLines(m_lines);
 }
 
 } // namespace zentu

@@ -30,7 +30,8 @@ class AtomicFile;
 /// temporary file beside the target and renames it over the target, so a crash or a full disk never leaves a
 /// half-written file: a failed write changes nothing on disk and returns false with lastError() set.
 /// Lines the call does not change are kept byte for byte, with their own line ends; lines the call adds end
-/// in CR LF.
+/// in CR LF. A UTF-8 byte order mark at the start of the file (as some editors write) is not part of its first
+/// line, and stays in front of it when the file is written.
 class ProfileFile {
 public:
     /// The key's value (the text after the first "=" of its line), or `defaultValue` when the file, the
@@ -88,8 +89,44 @@ public:
     static bool writeSection(const std::filesystem::path& file, std::string_view section,
                              const std::vector<std::string>& lines);
 
-    /// The reason for the last failed write of this thread, a Japanese sentence (UTF-8) naming the file.
+    /// The reason for the last failed write (or read of a ProfileSnapshot) of this thread, a Japanese sentence (UTF-8)
+    /// naming the file.
     static const std::string& lastError();
+};
+
+/// One line of a profile file: its text and its own line end ("\r\n", "\n", "\r", or none for a last line without).
+struct ProfileLine {
+    std::string text;
+    std::string end;
+};
+
+/// A profile file read once, whole: every key read and every change works on the bytes of that one read, with the
+/// rules of ProfileFile. For a caller that reads many keys or compares before it writes: a file changed or failing
+/// between two reads can never mix two states.
+class ProfileSnapshot {
+public:
+    /// Reads `file`. A missing file (or folder on its path) reads as empty. A file that is there but cannot be read,
+    /// or is no regular file, gives false with ProfileFile::lastError() naming the file and the cause.
+    bool read(const std::filesystem::path& file);
+    /// The key's value as ProfileFile::findString gives it.
+    std::optional<std::string> find(std::string_view section, std::string_view key, std::size_t bufferSize) const;
+    /// Applies key writes, in order, as ProfileFile::writeStrings would, in memory. False with
+    /// ProfileFile::lastError() set (nothing changed) for a text that would change the file's structure.
+    bool apply(const std::vector<ProfileFile::KeyValue>& writes);
+    /// Leaves the file's bytes as they now stand ready in `ready` (AtomicFile, opened, written and finished), for the
+    /// caller to put in place. False with ProfileFile::lastError() set.
+    bool prepare(AtomicFile& ready) const;
+    /// The file's bytes as they now stand.
+    std::string bytes() const;
+    const std::filesystem::path& file() const { return m_file; }
+    /// The lines, without a byte order mark.
+    const std::vector<ProfileLine>& lines() const { return m_lines; }
+    std::vector<ProfileLine>& lines() { return m_lines; }
+
+private:
+    std::filesystem::path m_file;
+    std::string m_byteOrderMark;
+    std::vector<ProfileLine> m_lines;
 };
 
 } // namespace zentu

@@ -45,6 +45,22 @@ private slots:
         QCOMPARE(SpacedDate("2004011"), std::string("  2 0 0 / 4 0 / 1 1 "));
     }
 
+    void aFolderThatCannotBeMadeIsToldWithTheCauseOfItsCreation() {
+        // Where folders may not be made, the cause is that, not a missing parent (the check that follows the failed
+        // creation finds nothing there either). /sys refuses new folders even to the administrator.
+        const std::filesystem::path refused = "/sys/zentu-test-folder";
+        std::error_code code;
+        if (!std::filesystem::is_directory("/sys") || std::filesystem::create_directory(refused, code) ||
+            code == std::errc::no_such_file_or_directory) {
+            std::filesystem::remove(refused, code);
+            QSKIP("a place that refuses new folders (/sys on Linux)");
+        }
+        std::string reason;
+        QVERIFY(!EnsureFolder(refused, &reason));
+        QCOMPARE(reason, FileErrorText(code));
+        QVERIFY(reason != FileErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+    }
+
     void spinnerStepsWithinItsRangeAndFollowsItsBox() {
         QLineEdit box;
         UpDown spinner;

@@ -13,9 +13,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <sstream>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace zentu {
 namespace {
@@ -165,13 +171,35 @@ TEST_F(ZentuCliTest, BadSettingsStopWithStatus3AndALogThatCannotBeOpenedWith5Bef
     EXPECT_NE(err.str().find("LOG.mst"), std::string::npos) << err.str();
 }
 
-TEST_F(ZentuCliTest, ANewAdditionsLogWithFewerRecordsThanThePreviousRunIsAChangedLog) {
+TEST_F(ZentuCliTest, AfterDeletionsForceExportsWhatFollowsTheRecordWrittenLastOrRefusesWhenItIsGone) {
     ASSERT_EQ(Run(), CliStatus::Success) << err.str();
+    const std::string csv = test::ReadBytes(dir / "OUT.CSV");
     std::string error;
-    // Both contacts deleted, then one added: the log is shorter than where the previous run ended.
+    // Another log of as many records: told as a changed log, not as "no new records".
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA9XX", "10/01/01"), Qso("JA9YY", "10/01/02")}, &error));
+    EXPECT_EQ(Run(), CliStatus::ChangedLog);
+    EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
+    // Both contacts deleted, then one added: the log is shorter than where the previous run ended, and the record
+    // written last is nowhere: no run can tell what is new.
     ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1CC", "10/01/03")}, &error)) << error;
     EXPECT_EQ(Run(), CliStatus::ChangedLog);
     EXPECT_EQ(out.str().find("新規追加レコードはありません"), std::string::npos) << out.str();
+    EXPECT_EQ(Run({"--force"}), CliStatus::ChangedLog);
+    EXPECT_NE(err.str().find("「全レコード」か「番号で範囲指定」"), std::string::npos) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "OUT.CSV"), csv);
+
+    // The first contact deleted and one added: the record written last is now record 1, and only what follows it is
+    // new; the bookkeeping ends at the last record written.
+    ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {Qso("JA1BB", "10/01/02"), Qso("JA1CC", "10/01/03")}, &error));
+    EXPECT_EQ(Run(), CliStatus::ChangedLog);
+    ASSERT_EQ(Run({"--force"}), CliStatus::Success) << err.str();
+    EXPECT_NE(out.str().find("出力数 : 1 件"), std::string::npos) << out.str();
+    EXPECT_EQ(test::ReadBytes(dir / "OUT.CSV").find("JA1BB"), std::string::npos);
+    JobSettings stored;
+    ASSERT_TRUE(LoadJobSettings(dir.path(), 1, stored));
+    EXPECT_EQ(stored.last_start_rec_no, "2");
+    EXPECT_EQ(stored.last_end_rec_no, "2");
+    EXPECT_EQ(Run(), CliStatus::Success) << err.str(); // the log matches its bookkeeping again
 }
 
 TEST_F(ZentuCliTest, EachWrongSettingIsToldWithItsOwnCause) {
@@ -359,6 +387,60 @@ TEST_F(ZentuCliTest, AStandardOutputThatCannotBeWrittenIsAnErrorAndNothingRuns) 
               static_cast<int>(CliStatus::OutputFailed));
     EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
     EXPECT_EQ(test::RunProgram(program, {"--help"}, full), static_cast<int>(CliStatus::OutputFailed));
+}
+
+#ifndef _WIN32
+/// Runs the real program with its standard output closed, or on a pipe whose reader is gone: its exit status, or 128
+/// plus the signal that ended it.
+int RunWithoutStandardOutput(const std::vector<std::string>& arguments, bool closed) {
+    int pipe[2] = {-1, -1};
+    if (!closed && ::pipe(pipe) != 0) {
+        return -1;
+    }
+    const std::string program = test::ProgramInBinDir("zentu_cli").string();
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL); // as a shell starts a program
+        if (closed) {
+            ::close(STDOUT_FILENO);
+        } else {
+            ::close(pipe[0]);
+            ::dup2(pipe[1], STDOUT_FILENO);
+            ::close(pipe[1]);
+        }
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    if (!closed) {
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+#endif
+
+TEST_F(ZentuCliTest, AClosedOrBrokenStandardOutputIsStatus8AndTheReportLandsInNoFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "closed descriptors and SIGPIPE are POSIX matters";
+#else
+    for (const bool closed : {true, false}) {
+        EXPECT_EQ(RunWithoutStandardOutput({"--folder", dir.path().string(), "--job", "1"}, closed),
+                  static_cast<int>(CliStatus::OutputFailed))
+            << (closed ? "closed" : "broken pipe");
+        EXPECT_EQ(test::ReadBytes(dir / "ini" / "zentu_1.lock"), "");
+        EXPECT_FALSE(std::filesystem::exists(dir / "OUT.CSV"));
+    }
+    EXPECT_EQ(RunWithoutStandardOutput({"--help"}, false), static_cast<int>(CliStatus::OutputFailed));
+#endif
 }
 
 } // namespace

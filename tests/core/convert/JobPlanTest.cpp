@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zentu {
 namespace {
@@ -203,7 +204,7 @@ TEST(JobPlan, ANewAdditionsLogShorterThanThePreviousRunIsAChangedLogNotAnEmptyOn
     ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", {record}, &error)) << error;
     settings.set_hdb_dir = (dir / "LOG.hdb").string();
     settings.select_flag_new_add_last_QSO_data = "";
-    EXPECT_TRUE(CheckLastQso(library, settings).recordMissing);
+    EXPECT_TRUE(CheckLastQso(library, settings, dir / "LOG.hdb").recordMissing);
 }
 
 TEST(JobPlan, ALogThatCannotBeOpenedIsRefusedWithItsCauseBeforeAnythingElse) {
@@ -248,6 +249,75 @@ TEST(JobPlan, APathThatDoesNotFitIsRefusedNeverCut) {
     EXPECT_EQ(plan.refusal, PlanRefusal::BadPaths);
     EXPECT_NE(plan.reason.find(settings.set_outcsv_dir), std::string::npos);
     EXPECT_FALSE(plan.counted);
+}
+
+hamlog::LogRecord Contact(const std::string& call) {
+    hamlog::LogRecord record;
+    record.fields = {call, "10/01/01", "12:00J", "599", "599", "7.050", "CW", "1001", "", "", "", "", "", "", "", ""};
+    return record;
+}
+
+/// Contacts named `prefix` + number, from `first` to `last`.
+std::vector<hamlog::LogRecord> Contacts(const std::string& prefix, int first, int last) {
+    std::vector<hamlog::LogRecord> records;
+    for (int n = first; n <= last; ++n) {
+        records.push_back(Contact(prefix + std::to_string(n)));
+    }
+    return records;
+}
+
+std::vector<hamlog::LogRecord> Joined(std::vector<hamlog::LogRecord> a, const std::vector<hamlog::LogRecord>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(JobPlan, AChangedLogIsToldFirstAndARunAnywayStartsAfterTheRecordWrittenLastOrIsRefused) {
+    RecordLibrary library;
+    ASSERT_TRUE(library.load(test::BinDir())) << library.errorString();
+    test::TempDir dir;
+    // The previous run wrote C1 to C40 and ended at record 40.
+    struct Case {
+        const char* name;
+        std::vector<hamlog::LogRecord> log;
+        const char* signature;
+        bool changed;
+        std::int64_t foundAt;
+        std::int64_t first; // of the range a run (anyway) takes
+        bool noNewRecords;
+        bool refused;
+    };
+    const std::string c40 = "C40_10/01/01_12:00J_7.050_CW_1001";
+    const Case cases[] = {
+        {"unchanged, five added", Contacts("C", 1, 45), c40.c_str(), false, 0, 41, false, false},
+        {"6 to 15 deleted, five added", Joined(Joined(Contacts("C", 1, 5), Contacts("C", 16, 40)), Contacts("N", 1, 5)),
+         c40.c_str(), true, 30, 31, false, false},
+        {"6 to 15 deleted", Joined(Contacts("C", 1, 5), Contacts("C", 16, 40)), c40.c_str(), true, 30, 31, true, false},
+        {"another log of as many records", Contacts("D", 1, 40), c40.c_str(), true, 0, 41, true, false},
+        {"31 to 40 deleted", Contacts("C", 1, 30), c40.c_str(), true, 0, 0, false, true},
+        {"no signature stored", Contacts("D", 1, 40), "", false, 0, 41, true, false},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        ASSERT_TRUE(hamlog::CreateLog(dir / "LOG.hdb", c.log, &error)) << error;
+        JobSettings settings;
+        settings.select_flag = "4";
+        settings.set_hdb_dir = (dir / "LOG.hdb").string();
+        settings.set_outcsv_dir = (dir / "OUT.CSV").string();
+        settings.last_end_rec_no = "40";
+        settings.select_flag_new_add_last_QSO_data = c.signature;
+        const JobPlan plan = PlanJob(library, settings);
+        ASSERT_TRUE(plan.stands()) << c.name << ": " << plan.reason;
+        EXPECT_EQ(plan.logChanged, c.changed) << c.name;
+        EXPECT_EQ(plan.lastWrittenFoundAt, c.foundAt) << c.name;
+        EXPECT_EQ(plan.noNewRecords, c.noNewRecords) << c.name;
+        EXPECT_EQ(!plan.runAnywayRefused.empty(), c.refused) << c.name;
+        EXPECT_EQ(plan.canRun(), !c.noNewRecords && !c.refused) << c.name;
+        if (!c.refused) {
+            EXPECT_EQ(plan.range.first, c.first) << c.name;
+            EXPECT_EQ(plan.new_start_rec_no, std::to_string(c.first)) << c.name;
+            EXPECT_EQ(plan.range.last, static_cast<std::int64_t>(c.log.size())) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "TestPlatform.h"
 #include "TestSupport.h"
 #include "convert/QslList.h"
 
@@ -83,6 +84,17 @@ TEST_F(QslListTest, AnOutputThatCannotBeWrittenIsReported) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find((dir / "missing" / "out.csv").string()), std::string::npos) << result.error;
     EXPECT_NE(result.error.find("フォルダーがありません"), std::string::npos) << result.error;
+}
+
+TEST_F(QslListTest, AnInputThatIsNoRegularFileIsRefusedWithoutWaitingOnIt) {
+    if (!test::MakeNamedPipe(input)) {
+        GTEST_SKIP() << "named pipes among files, which Windows does not have";
+    }
+    const test::Watchdog watchdog(30);
+    const QslListResult result = MakeNotYetReceivedQslList(input, output);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("通常のファイルではありません"), std::string::npos) << result.error;
+    EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 } // namespace

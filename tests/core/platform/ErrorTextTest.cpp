@@ -42,7 +42,7 @@ TEST(ErrorTextTest, EveryErrnoOfTheTableSpeaksOfItsCauseAndOthersStillSpeakJapan
         EXPECT_NE(row.cause, FailureCause::Other);
         EXPECT_EQ(SystemReason(row.error), CausePhrase(row.cause)) << row.error;
     }
-    for (const int unusual : {EIO, EXDEV, ELOOP, 9999}) {
+    for (const int unusual : {EIO, ESPIPE, 9999}) {
         const std::string reason = SystemReason(unusual);
         EXPECT_FALSE(HasAsciiLetter(reason)) << reason;
         EXPECT_NE(reason.find(std::to_string(unusual)), std::string::npos) << reason;

@@ -1,5 +1,7 @@
 #include "platform/FileLock.h"
 
+#include "platform/ErrorText.h"
+
 #include "TestPlatform.h"
 #include "TestSupport.h"
 
@@ -36,6 +38,18 @@ TEST(FileLockTest, ALockFileThatCannotBeMadeOrIsAPipeNeverBlocks) {
     // A pipe opens without a partner when asked not to wait (a device as it is); whatever the lock then says, the
     // call returns.
     lock.lock(test::NonRegularFileIn(dir.path()), 0ms, error);
+}
+
+TEST(FileLockTest, ALockFileThatIsALinkIsRefusedAndItsTargetNeverMade) {
+    test::TempDir dir;
+    if (!test::MakeSymbolicLink(dir / "elsewhere", dir / "job.lock")) {
+        GTEST_SKIP() << "symbolic links, which tests cannot make here";
+    }
+    FileLock lock;
+    int error = 0;
+    EXPECT_EQ(lock.lock(dir / "job.lock", 0ms, error), FileLock::Outcome::Error);
+    EXPECT_EQ(CauseOfErrno(error), FailureCause::LinkRefused);
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere"));
 }
 
 } // namespace

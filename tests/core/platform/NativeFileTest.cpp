@@ -31,5 +31,20 @@ TEST(NativeFileTest, ReadingNeverWaitsOnANamedPipeOrDeviceAndTellsWhatStandsTher
     EXPECT_EQ(ReplaceProblem(dir / "new"), std::nullopt);
 }
 
+TEST(NativeFileTest, AReadTakesNoMoreThanItsBoundAndADeviceNeverFillsTheMemory) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "file", "0123456789");
+    std::string bytes;
+    int error = 0;
+    EXPECT_EQ(ReadRegularFile(dir / "file", bytes, error, 10), FileReadOutcome::Read);
+    EXPECT_EQ(bytes, "0123456789");
+    EXPECT_EQ(ReadRegularFile(dir / "file", bytes, error, 9), FileReadOutcome::TooLarge);
+    EXPECT_EQ(bytes, "");
+    // A link to an endless device is no regular file: refused at once.
+    if (std::filesystem::exists("/dev/zero") && test::MakeSymbolicLink("/dev/zero", dir / "zero.csv")) {
+        EXPECT_EQ(ReadRegularFile(dir / "zero.csv", bytes, error, kMaxTextFileBytes), FileReadOutcome::NotRegularFile);
+    }
+}
+
 } // namespace
 } // namespace zentu

@@ -1,5 +1,6 @@
 #include "settings/JobSettings.h"
 
+#include "platform/AtomicFile.h"
 #include "settings/JobLock.h"
 
 #include "TestSupport.h"
@@ -262,6 +263,51 @@ TEST(JobSettings, ADialogSaveWritesOnlyItsOwnKeysOnTopOfTheFileAndWaitsForARun) 
     EXPECT_FALSE(SaveJobSettingsPart(dir.path(), 3, edited, JobSettingsPart::Environment, kZentuVersion, &error));
     EXPECT_NE(error.find("JOB 3"), std::string::npos) << error;
     EXPECT_EQ(ReadBytes(dir / "ini/zentu_3.ini"), before);
+}
+
+TEST(JobSettings, AFileThatCannotBeReadIsAnErrorNeverABlankJobAndNothingIsSavedOverIt) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "ini" / "zentu_2.ini"); // there, but no file that can be read
+    JobSettings s = FilledSettings();
+    std::string error;
+    EXPECT_FALSE(LoadJobSettings(dir.path(), 2, s, true, &error));
+    EXPECT_NE(error.find("zentu_2.ini"), std::string::npos) << error;
+    EXPECT_NE(error.find("フォルダー"), std::string::npos) << error;
+    // Nothing of another job or of an earlier load is left to be taken for this job's settings.
+    EXPECT_EQ(s, JobSettings{});
+
+    error.clear();
+    EXPECT_FALSE(SaveJobSettingsPart(dir.path(), 2, FilledSettings(), JobSettingsPart::Range, kZentuVersion, &error));
+    EXPECT_NE(error.find("zentu_2.ini"), std::string::npos) << error;
+    AtomicFile ready;
+    EXPECT_FALSE(PrepareJobSettingsSave(dir.path(), 2, FilledSettings(), kZentuVersion, true, nullptr, ready, &error));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "ini" / "zentu_2.ini"));
+}
+
+TEST(JobSettings, ALockFileThatIsAFolderIsNamedInsteadOfTheSettingsFolder) {
+    TempDir dir;
+    std::filesystem::create_directories(JobLockPath(dir.path(), 1));
+    JobLock lock;
+    std::string reason;
+    EXPECT_FALSE(lock.acquire(dir.path(), 1, std::chrono::milliseconds(0), reason));
+    EXPECT_FALSE(lock.busy());
+    EXPECT_NE(lock.failure().find(JobLockPath(dir.path(), 1).string()), std::string::npos) << lock.failure();
+    EXPECT_NE(lock.failure().find("フォルダーです"), std::string::npos) << lock.failure();
+}
+
+TEST(JobSettings, AByteOrderMarkBeforeTheFirstSectionIsReadPastAndKept) {
+    TempDir dir;
+    const std::string bom = "\xEF\xBB\xBF";
+    WriteBytes(dir / "ini/zentu_1.ini", bom + "[Config]\r\nset_hdb_dir=/home/op/L.hdb\r\nadif_out=1\r\n");
+    JobSettings s;
+    ASSERT_TRUE(LoadJobSettings(dir.path(), 1, s));
+    EXPECT_EQ(s.set_hdb_dir, "/home/op/L.hdb");
+    EXPECT_EQ(s.adif_out, "1");
+    s.adif_out = "0";
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 1, s, JobSettingsPart::Environment, kZentuVersion));
+    EXPECT_EQ(ReadBytes(dir / "ini/zentu_1.ini").substr(0, 11), bom + "[Config]");
+    ASSERT_TRUE(LoadJobSettings(dir.path(), 1, s));
+    EXPECT_EQ(s.adif_out, "0");
 }
 
 } // namespace
