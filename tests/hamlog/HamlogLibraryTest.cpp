@@ -475,12 +475,17 @@ TEST_F(HamlogLibraryTest, ACopyOfAnAreaReadsNothingOnceItsLogIsClosedAndTwoAreas
     const auto hdb = writeLog(table);
     alignas(16) std::array<unsigned char, HAMLOG_RECORD_SIZE> area{};
     ASSERT_EQ(HamlogOpen(0, area.data(), LibraryPath(hdb).c_str(), 0), HAMLOG_OK);
+    ASSERT_EQ(THW_read(area.data(), 1, 2), 0);
     const auto copy = area; // a misuse the library survives
     HamlogClose(area.data(), 0);
+    // The copy's loaded record lay in the closed log's freed window: it reads nothing.
+    auto stale = copy;
+    char text[HAMLOG_TEXT_SIZE] = "stale";
+    ThwString(text, stale.data(), 1);
+    EXPECT_STREQ(text, "");
     // A new log may take the closed log's place in the library; the copy must not reach it.
     Reader other(hdb);
     ASSERT_EQ(other.code(), HAMLOG_OK);
-    auto stale = copy;
     EXPECT_EQ(THW_read(stale.data(), 1, 2), -1);
     HamlogClose(stale.data(), 0);
     EXPECT_EQ(other.read(1), 0);
