@@ -17,8 +17,10 @@
 
 using hamlog::test::CountRecords;
 using hamlog::test::CsvLine;
+using hamlog::test::kUtf8Row;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
+using hamlog::test::Sjis;
 using hamlog::test::TempFolder;
 using hamlog::test::ToolProcess;
 using hamlog::test::WriteFile;
@@ -147,6 +149,65 @@ TEST(HamlogToolTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting)
             << ReadFile(folder / "out.txt.err");
     }
     EXPECT_EQ(CountRecords(log), 5);
+}
+
+/// Runs the built tool with `arguments` (words between blanks; the test folders' paths have none), standard
+/// output and error to files; returns its exit status.
+int RunTool(const std::string& arguments, const TempFolder& folder) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < arguments.size();) {
+        const std::size_t end = std::min(arguments.find(' ', start), arguments.size());
+        if (end > start) {
+            words.push_back(arguments.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return zentu::test::RunProgram(HAMLOG_TOOL_PATH, words, folder / "out.txt", folder / "err.txt");
+}
+
+TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
+    TempFolder folder;
+    std::vector<std::string> second = kUtf8Row;
+    second[0] = "W1AW";
+    second[10] = "Bob \"\"Mac\"\"";
+    second[11] = "Newington, CT";
+    const std::string csv = CsvLine(kUtf8Row) + CsvLine(second);
+    WriteFile(folder / "in.csv", csv);
+    const std::string log = (folder / "LOG.hdb").string();
+
+    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0)
+        << ReadFile(folder / "err.txt");
+    EXPECT_EQ(CountRecords(log), 2);
+    ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
+    std::string expected = csv;
+    for (std::size_t at = expected.find("\r\n"); at != std::string::npos; at = expected.find("\r\n", at)) {
+        expected.erase(at, 1);
+    }
+    EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
+
+    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0);
+    // Without --encoding the same file is refused: it reads as CP932 too, as other text.
+    EXPECT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("--encoding"), std::string::npos);
+    ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
+}
+
+TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
+    TempFolder folder;
+    EXPECT_EQ(RunTool("--help", folder), 0);
+    EXPECT_NE(ReadFile(folder / "out.txt").find("generate LOG.hdb COUNT"), std::string::npos);
+
+    EXPECT_EQ(RunTool("print " + (folder / "NONE.hdb").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("NONE.hdb"), std::string::npos);
+    EXPECT_EQ(RunTool("create " + (folder / "LOG.hdb").string() + " " + (folder / "none.csv").string(), folder), 1);
+    EXPECT_FALSE(ReadFile(folder / "err.txt").empty());
+    EXPECT_EQ(RunTool("generate " + (folder / "LOG.hdb").string() + " many", folder), 2);
+    EXPECT_EQ(RunTool("frobnicate", folder), 2);
+
+    ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
+    ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "SystemCalls.h"
 #include "TestPlatform.h"
 
-#include "CsvInput.h"
 #include "LogWriter.h"
 #include "SyntheticLog.h"
 
@@ -22,7 +21,6 @@
 
 using hamlog::LogRecord;
 using hamlog::test::CountRecords;
-using hamlog::test::CsvLine;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
 using hamlog::test::Sjis;
@@ -318,169 +316,6 @@ TEST_F(LogWriterTest, SyntheticLogHoldsTheSyntheticRecords) {
         LogRecord expected = hamlog::SyntheticRecord(index, 3);
         EXPECT_EQ(records[static_cast<std::size_t>(index)].fields, expected.fields) << index;
     }
-}
-
-TEST(CsvInputTest, SplitsQuotedFields) {
-    std::vector<hamlog::CsvRow> rows;
-    std::string error;
-    ASSERT_TRUE(hamlog::ParseCsv("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\n\"two\nlines\",,x\n", rows, &error)) << error;
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"a", "b,c", "say \"hi\""}));
-    EXPECT_EQ(rows[1].line, 3u);
-    EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"two\nlines", "", "x"}));
-    EXPECT_FALSE(hamlog::ParseCsv("a,\"open\n", rows, &error));
-    EXPECT_FALSE(hamlog::ParseCsv("\"a\"b\n", rows, &error));
-}
-
-TEST(CsvInputTest, EndsLinesAtCrLfLfOrCrAlone) {
-    for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
-        const std::string end(lineEnd);
-        std::vector<hamlog::CsvRow> rows;
-        std::string error;
-        const std::string text = "JA1ABC,\"a" + end + "b\"" + end + end + "\"W1AW\",x" + end;
-        ASSERT_TRUE(hamlog::ParseCsv(text, rows, &error)) << error;
-        ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"JA1ABC", "a" + end + "b"}));
-        EXPECT_EQ(rows[1].line, 4u);
-        EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"W1AW", "x"}));
-    }
-}
-
-TEST(CsvInputTest, RefusesANulInAFieldWithItsLineAndColumn) {
-    struct Case {
-        std::string text;
-        const char* where;
-    };
-    for (const Case& test : {Case{std::string("a,b\r\nc,d\0e\r\n", 13), "2 行目 2 列目"},
-                             Case{std::string("a,b\r\nc,\"x\r\nd\0\"\r\n", 17), "3 行目 2 列目"}}) {
-        std::vector<hamlog::CsvRow> rows;
-        std::string error;
-        EXPECT_FALSE(hamlog::ParseCsv(test.text, rows, &error));
-        EXPECT_NE(error.find(test.where), std::string::npos) << error;
-    }
-}
-
-const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",
-                                        "PM95",   "J*",       "山田",   "東京都", "",   "",      "",    ""};
-
-const std::vector<std::string> kAsciiRow{"JA1ABC", "10/05/01", "12:34J", "59",    "59", "7.050", "SSB", "100110",
-                                         "PM95",   "J*",       "Taro",   "Tokyo", "",   "",      "",    ""};
-
-TEST(CsvInputTest, ReadsUtf8AndCp932AndDetectsWhichItIs) {
-    TempFolder folder;
-    std::vector<LogRecord> records;
-    std::string error;
-    WriteFile(folder / "utf8.csv", "\xEF\xBB\xBF" + CsvLine(kUtf8Row));
-    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "utf8.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].fields[0], "JA1ABC");
-    EXPECT_EQ(records[0].fields[10], Sjis("山田"));
-
-    WriteFile(folder / "sjis.csv", Sjis(CsvLine(kUtf8Row)));
-    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
-    EXPECT_EQ(records[0].fields[11], Sjis("東京都"));
-    // Told the wrong encoding, the file is refused rather than misread.
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Utf8, records, &error));
-}
-
-TEST(CsvInputTest, AsksForTheEncodingWhenBothReadingsAreValidAndDiffer) {
-    // "ﾂｰ" in CP932 is 0xC2 0xB0, which is also "°" in UTF-8.
-    std::vector<std::string> row = kAsciiRow;
-    row[11] = "\xC2\xB0";
-    const std::string bytes = CsvLine(kAsciiRow) + CsvLine(row);
-    std::vector<LogRecord> records;
-    std::string error;
-    EXPECT_FALSE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Detect, "in.csv", records, &error));
-    EXPECT_NE(error.find("in.csv"), std::string::npos) << error;
-    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
-    EXPECT_NE(error.find("--encoding"), std::string::npos) << error;
-
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Cp932, "in.csv", records, &error)) << error;
-    EXPECT_EQ(records[1].fields[11], "\xC2\xB0");
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Utf8, "in.csv", records, &error)) << error;
-    EXPECT_EQ(records[1].fields[11], Sjis("°"));
-    // Plain ASCII reads the same either way and needs no choice.
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(kAsciiRow), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
-        << error;
-    // So does a file that is valid in one reading only.
-    row[10] = "\x82\xA0"; // "あ" in CP932, not UTF-8
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(row), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
-        << error;
-    EXPECT_EQ(records[0].fields[11], "\xC2\xB0");
-}
-
-TEST(CsvInputTest, RefusesWrongColumnCountsAndTextsWithoutCp932Form) {
-    TempFolder folder;
-    std::vector<LogRecord> records;
-    std::string error;
-    WriteFile(folder / "short.csv", CsvLine(kUtf8Row) + "JA1ABC,10/05/01\r\n");
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "short.csv", hamlog::CsvEncoding::Utf8, records, &error));
-    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
-
-    std::vector<std::string> row = kUtf8Row;
-    row[12] = "\xF0\x9F\x93\xBB"; // an emoji: no CP932 form
-    WriteFile(folder / "emoji.csv", CsvLine(row));
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "emoji.csv", hamlog::CsvEncoding::Utf8, records, &error));
-    EXPECT_NE(error.find("13 列目"), std::string::npos) << error;
-}
-
-/// Runs the built tool with `arguments` (words between blanks; the test folders' paths have none), standard
-/// output and error to files; returns its exit status.
-int RunTool(const std::string& arguments, const TempFolder& folder) {
-    std::vector<std::string> words;
-    for (std::size_t start = 0; start < arguments.size();) {
-        const std::size_t end = std::min(arguments.find(' ', start), arguments.size());
-        if (end > start) {
-            words.push_back(arguments.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return zentu::test::RunProgram(HAMLOG_TOOL_PATH, words, folder / "out.txt", folder / "err.txt");
-}
-
-TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
-    TempFolder folder;
-    std::vector<std::string> second = kUtf8Row;
-    second[0] = "W1AW";
-    second[10] = "Bob \"\"Mac\"\"";
-    second[11] = "Newington, CT";
-    const std::string csv = CsvLine(kUtf8Row) + CsvLine(second);
-    WriteFile(folder / "in.csv", csv);
-    const std::string log = (folder / "LOG.hdb").string();
-
-    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0)
-        << ReadFile(folder / "err.txt");
-    EXPECT_EQ(CountRecords(log), 2);
-    ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
-    std::string expected = csv;
-    for (std::size_t at = expected.find("\r\n"); at != std::string::npos; at = expected.find("\r\n", at)) {
-        expected.erase(at, 1);
-    }
-    EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
-
-    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0);
-    // Without --encoding the same file is refused: it reads as CP932 too, as other text.
-    EXPECT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 1);
-    EXPECT_NE(ReadFile(folder / "err.txt").find("--encoding"), std::string::npos);
-    ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
-    EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
-}
-
-TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
-    TempFolder folder;
-    EXPECT_EQ(RunTool("--help", folder), 0);
-    EXPECT_NE(ReadFile(folder / "out.txt").find("generate LOG.hdb COUNT"), std::string::npos);
-
-    EXPECT_EQ(RunTool("print " + (folder / "NONE.hdb").string(), folder), 1);
-    EXPECT_NE(ReadFile(folder / "err.txt").find("NONE.hdb"), std::string::npos);
-    EXPECT_EQ(RunTool("create " + (folder / "LOG.hdb").string() + " " + (folder / "none.csv").string(), folder), 1);
-    EXPECT_FALSE(ReadFile(folder / "err.txt").empty());
-    EXPECT_EQ(RunTool("generate " + (folder / "LOG.hdb").string() + " many", folder), 2);
-    EXPECT_EQ(RunTool("frobnicate", folder), 2);
-
-    ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
-    ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
-    EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
 }
 
 } // namespace
