@@ -55,6 +55,21 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
+/// Writes `text` to the standard output and checks that it got there: a full disk or a closed pipe is a failure, so a
+/// caller never takes a missing count or listing for a run that worked.
+bool WriteOutput(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+}
+
+int OutputFailure() {
+    return Fail("標準出力に書けません（" + hamlog::SystemReason() + "）。");
+}
+
+/// WriteOutput, as the end of a command: status 0, or 1 with a message.
+int Report(std::string_view text) {
+    return WriteOutput(text) ? 0 : OutputFailure();
+}
+
 int UsageError(const std::string& message) {
     std::cerr << "hamlog_tool: " << message << "\n詳しくは hamlog_tool --help を見てください。\n";
     return kExitUsage;
@@ -305,15 +320,13 @@ int Print(const Arguments& args) {
         }
         out += '\n';
         if (out.size() >= (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            if (!WriteOutput(out)) {
+                return OutputFailure();
+            }
             out.clear();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        return Fail("標準出力に書けません（" + hamlog::SystemReason() + "）。");
-    }
-    return 0;
+    return Report(out);
 }
 
 int Count(const Arguments& args) {
@@ -325,8 +338,7 @@ int Count(const Arguments& args) {
     if (count < 0) {
         return Fail(error);
     }
-    std::cout << count << '\n';
-    return 0;
+    return Report(std::to_string(count) + "\n");
 }
 
 int Scan(const Arguments& args) {
@@ -354,9 +366,10 @@ int Scan(const Arguments& args) {
         }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("%d 件の記録の全 16 項目を %.3f 秒で読みました（項目の合計 %llu バイト）。\n", count, elapsed.count(),
-                static_cast<unsigned long long>(bytes));
-    return 0;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", elapsed.count());
+    return Report(std::to_string(count) + " 件の記録の全 16 項目を " + seconds + " 秒で読みました（項目の合計 " +
+                  std::to_string(bytes) + " バイト）。\n");
 }
 
 } // namespace
@@ -370,8 +383,7 @@ int main(int argc, char** argv) {
     }
     const std::string_view command = words[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << kUsage;
-        return 0;
+        return Report(kUsage);
     }
     Arguments args;
     std::string error;

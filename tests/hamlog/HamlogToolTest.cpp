@@ -210,4 +210,22 @@ TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
     EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
 }
 
+TEST(HamlogToolTest, AStandardOutputThatCannotBeWrittenIsAFailure) {
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::exists(full)) {
+        GTEST_SKIP() << "a device that refuses every write (/dev/full), which Windows does not have";
+    }
+    TempFolder folder;
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(folder / "LOG.hdb", 3, 1, &error)) << error;
+    const std::string log = (folder / "LOG.hdb").string();
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--help"}, {"count", log}, {"scan", log}, {"print", log}}) {
+        EXPECT_EQ(zentu::test::RunProgram(HAMLOG_TOOL_PATH, arguments, full, folder / "err.txt"), 1) << arguments[0];
+        EXPECT_NE(ReadFile(folder / "err.txt").find("標準出力に書けません（ディスクの空き容量が足りません）"),
+                  std::string::npos)
+            << ReadFile(folder / "err.txt");
+    }
+}
+
 } // namespace
