@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using hamlog::test::CountRecords;
@@ -208,6 +210,39 @@ TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
     ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
     ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
     EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
+}
+
+TEST(HamlogToolTest, AskingAGenerateToEndLeavesTheOldLogAndNoTemporaryFile) {
+    TempFolder folder;
+    const auto log = folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(log, 5, 1, &error)) << error;
+    const std::string before = ReadFile(log);
+    const auto names = [&folder] {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    zentu::test::ChildProgram run;
+    ASSERT_TRUE(run.start(HAMLOG_TOOL_PATH, {"generate", log.string(), "1000000"}));
+
+    // Waits until the run has made its new table beside the log, then asks it to end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (names().size() == 2 && !run.hasEnded() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(run.hasEnded()) << "the run ended before it could be interrupted";
+    if (!run.askToEnd()) { // SIGTERM on Linux, Ctrl+Break on Windows
+        GTEST_SKIP() << "Ctrl+Break reaches only a program that shares a console with the test, and there is none "
+                        "(Wine without a terminal)";
+    }
+    run.wait(std::chrono::seconds(30));
+    EXPECT_TRUE(run.endedByRequest());
+    EXPECT_EQ(names(), (std::vector<std::string>{"LOG.hdb", "LOG.mst"}));
+    EXPECT_EQ(ReadFile(log), before);
 }
 
 TEST(HamlogToolTest, AStandardOutputThatCannotBeWrittenIsAFailure) {

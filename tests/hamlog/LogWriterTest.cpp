@@ -151,16 +151,69 @@ TEST_F(LogWriterTest, AppendAddsRecordsAndUpdatesTheCount) {
     EXPECT_EQ(CountRecords(hdb), 3);
 }
 
-TEST_F(LogWriterTest, AppendContinuesAfterTheLastWholeRecordOfADamagedLog) {
+TEST_F(LogWriterTest, AppendRefusesALogWhoseSizeDisagreesWithItsCountAndLeavesItAsItIs) {
     const auto hdb = m_folder / "LOG.hdb";
     std::string error;
     ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
-    // Cut the second record in half, as a write cut short would.
-    const std::string bytes = ReadFile(hdb);
-    WriteFile(hdb, bytes.substr(0, bytes.size() - 100));
-    ASSERT_EQ(CountRecords(hdb), 1);
-    ASSERT_TRUE(hamlog::AppendRecords(hdb, {SampleRecords()[1]}, &error)) << error;
-    ExpectSameRecords(ReadAll(hdb), SampleRecords());
+    const std::string whole = ReadFile(hdb); // two records and the end mark
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message; // empty: the append goes ahead
+    };
+    std::string countsOne = whole;
+    countsOne[4] = 1;
+    for (const Case& test : {
+             Case{"a record beyond the count", countsOne, "その後ろにさらに 1 件分の記録があります"},
+             Case{"a torn last record", whole.substr(0, whole.size() - 100), "最後まで揃った記録が 1 件しかありません"},
+             Case{"bytes after the end mark", whole + "XYZ", "その後ろにさらに 4 バイトのデータがあります"},
+             Case{"no end mark", whole.substr(0, whole.size() - 1), ""},
+         }) {
+        WriteFile(hdb, test.bytes);
+        const bool appended = hamlog::AppendRecords(hdb, {SampleRecords()[1]}, &error);
+        if (*test.message == '\0') {
+            EXPECT_TRUE(appended) << test.what << ": " << error;
+            EXPECT_EQ(CountRecords(hdb), 3) << test.what;
+            continue;
+        }
+        EXPECT_FALSE(appended) << test.what;
+        EXPECT_NE(error.find(test.message), std::string::npos) << test.what << ": " << error;
+        EXPECT_EQ(ReadFile(hdb), test.bytes) << test.what;
+    }
+}
+
+// A write that fails on its g_failingWrite-th call (counted from 1) after half its bytes, as a disk that fills up.
+int g_writeCalls = 0;
+int g_failingWrite = 0;
+bool FailingWrite(std::intptr_t file, const void* bytes, std::size_t size, std::uint64_t offset) {
+    if (++g_writeCalls == g_failingWrite) {
+        hamlog::detail::WriteAt(file, bytes, size / 2, offset);
+        errno = ENOSPC;
+        return false;
+    }
+    return hamlog::detail::WriteAt(file, bytes, size, offset);
+}
+
+TEST_F(LogWriterTest, AFailedAppendPutsTheLogBackAsItWas) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    for (const int failingWrite : {1, 2}) { // the records, the header's new count
+        ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+        std::string before = ReadFile(hdb);
+        before.replace(1, 3, "\x63\x01\x01"); // last updated on 1999-01-01, so a new date shows
+        WriteFile(hdb, before);
+        g_writeCalls = 0;
+        g_failingWrite = failingWrite;
+        hamlog::SetWriteCallForTesting(FailingWrite);
+        const bool appended = hamlog::AppendRecords(hdb, std::vector<LogRecord>(300, SampleRecords()[1]), &error);
+        hamlog::SetWriteCallForTesting(nullptr);
+
+        EXPECT_FALSE(appended) << failingWrite;
+        EXPECT_NE(error.find("（ディスクの空き容量が足りません）。ログは元のままです。"), std::string::npos) << error;
+        EXPECT_EQ(ReadFile(hdb), before) << failingWrite;
+        ASSERT_TRUE(hamlog::AppendRecords(hdb, {SampleRecords()[0]}, &error)) << error;
+        EXPECT_EQ(CountRecords(hdb), 3);
+    }
 }
 
 TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
@@ -254,6 +307,37 @@ TEST_F(LogWriterTest, RefusesToReplaceAFolderOrNamedPipeAndChangesNothing) {
         EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
     }
     EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"LOG.hdb", "LOG.mst", "PIPE.hdb"}));
+}
+
+TEST_F(LogWriterTest, RefusesALogNamedLikeItsOwnMasterFile) {
+    WriteFile(m_folder / "L.mst", "the master file of L.hdb");
+    std::string error;
+    EXPECT_FALSE(hamlog::CreateLog(m_folder / "L.mst", SampleRecords(), &error));
+    EXPECT_NE(error.find("はマスターファイルと同じ名前です"), std::string::npos) << error;
+    EXPECT_FALSE(hamlog::CreateSyntheticLog(m_folder / "N.MST", 5, 1, &error));
+    EXPECT_NE(error.find("N.MST はマスターファイルと同じ名前です"), std::string::npos) << error;
+    EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"L.mst"}));
+    EXPECT_EQ(ReadFile(m_folder / "L.mst"), "the master file of L.hdb");
+}
+
+TEST_F(LogWriterTest, RemovesTheTemporaryFilesOfKilledRunsOnTheSameLog) {
+    const std::string own = std::to_string(hamlog::detail::ProcessId());
+    const std::vector<std::string> kept = {
+        "LOG.hdb",
+        "LOG.hdb." + own + "-1.tmp", // a run still going (this one)
+        "LOG.hdb.999999999-1.tmpx",  // another suffix
+        "LOG.hdb.backup",            // the user's
+        "LOG.mst",
+        "OTHER.hdb.999999999-1.tmp", // another log's
+    };
+    for (const std::string& name : kept) {
+        WriteFile(m_folder / name, "x");
+    }
+    WriteFile(m_folder / "LOG.hdb.999999999-7.tmp", "the table of a killed run");
+    WriteFile(m_folder / "LOG.mst.999999999-8.tmp", "its master file");
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(m_folder / "LOG.hdb", SampleRecords(), &error)) << error;
+    EXPECT_EQ(FolderNames(m_folder.path()), kept);
 }
 
 /// The moment of a record in minutes since 2000-01-01 00:00 UTC, from its "yy/mm/dd" and "hh:mmJ" or "hh:mmU".
