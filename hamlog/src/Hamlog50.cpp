@@ -71,16 +71,15 @@ struct ReadState {
 
 // Every reading state handed out sits in a slot of this table, together with a number that changes whenever the
 // slot is emptied; an area keeps its state's slot and that number (its ticket). A read finds its state only while
-// the slot still holds the area's number, so a closed area, or a copy of an area whose log was closed, never reaches
-// a freed state. The read takes no lock: areas on other threads read at the same time without waiting for each
+// the slot still holds the area's number, and ThwString reads the loaded record only then (the area keeps where the
+// slot's number lies), so a closed area, or a copy of an area whose log was closed, never reaches a freed state or
+// window. The read takes no lock: areas on other threads read at the same time without waiting for each
 // other. Only taking and emptying a slot is done under the lock.
 struct Slot {
     std::atomic<std::uint64_t> number{1};
     std::atomic<ReadState*> state{nullptr};
 };
 
-/// Logs that may be open at once.
-constexpr std::uint64_t kSlotCount = 1024;
 Slot g_slots[kSlotCount];
 std::mutex g_slotsMutex;
 
@@ -179,6 +178,7 @@ int OpenLog(void* record, const char* callerPath) {
     if (area.ticket == 0) {
         return HAMLOG_ERR_OUT_OF_MEMORY;
     }
+    area.slotNumber = &g_slots[area.ticket % kSlotCount].number;
     std::memcpy(record, &area, sizeof area);
     state.release();
     return HAMLOG_OK;

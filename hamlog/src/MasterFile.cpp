@@ -69,6 +69,11 @@ bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const s
     return false;
 }
 
+bool IsMasterFileName(const std::string& hdbPath) {
+    return EqualIgnoringAsciiCase(hdbPath.substr(NameStart(hdbPath)),
+                                  DefaultMasterFilePath(hdbPath).substr(NameStart(hdbPath)));
+}
+
 bool HasReadableMasterFile(const std::string& hdbPath) {
     return FindMasterFile(hdbPath, [](const std::string& path) {
         const FileHandle file = OpenRegularFile(path, OpenFor::Reading);

@@ -17,6 +17,11 @@ std::string DefaultMasterFilePath(const std::string& hdbPath);
 /// true as soon as `accept` returns true; returns false when no entry was accepted.
 bool FindMasterFile(const std::string& hdbPath, const std::function<bool(const std::string&)>& accept);
 
+/// Whether the log's own name is the name of its master file (a log named NAME.mst, in any letter case): the log and
+/// its master file would be one file where names are compared without regard to case, and the record library could
+/// take the log for its own master file where they are not.
+bool IsMasterFileName(const std::string& hdbPath);
+
 /// Whether the log has a master file that is a regular file and can be opened for reading.
 bool HasReadableMasterFile(const std::string& hdbPath);
 

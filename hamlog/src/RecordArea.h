@@ -8,6 +8,7 @@
 
 #include "hamlog/HamlogApi.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,10 @@ namespace hamlog::detail {
 
 /// Marks a record area that holds an open log ("HLG1"). Any other value means "not open".
 constexpr std::uint32_t kRecordAreaMagic = 0x31474C48u;
+
+/// Logs that may be open at once: the slots of libHamlog50's table of reading states. An area's ticket is its
+/// slot's number of the moment times kSlotCount, plus the slot's index.
+constexpr std::uint64_t kSlotCount = 1024;
 
 /// What the record area holds while a log is open.
 struct RecordArea {
@@ -27,6 +32,10 @@ struct RecordArea {
     /// Which of libHamlog50's reading states (file, window buffer) the area reads with: its slot and that slot's
     /// number of the moment (Hamlog50.cpp); opaque to libThdll2Vb.
     std::uint64_t ticket;
+    /// The number of the ticket's slot as it stands now, in libHamlog50's table (which lasts as long as the library
+    /// is loaded). The close moves it on, so a copy of an area made before the close sees that its log is closed and
+    /// that `current` points into a freed window.
+    const std::atomic<std::uint64_t>* slotNumber;
     /// Offset of field k+1 from the start of a record, and its stored length.
     std::uint32_t fieldOffset[HAMLOG_FIELD_COUNT];
     std::uint32_t fieldLength[HAMLOG_FIELD_COUNT];
@@ -50,6 +59,12 @@ inline std::uint32_t AreaMagic(const void* area) {
 
 inline std::uint64_t AreaTicket(const void* area) {
     return LoadMember<std::uint64_t>(area, offsetof(RecordArea, ticket));
+}
+
+/// Whether the log the area was opened on is still open, also when the area is a copy of the one it was opened in.
+inline bool AreaStillOpen(const void* area) {
+    const auto* number = LoadMember<const std::atomic<std::uint64_t>*>(area, offsetof(RecordArea, slotNumber));
+    return number != nullptr && number->load(std::memory_order_acquire) == AreaTicket(area) / kSlotCount;
 }
 
 inline std::uint32_t AreaFieldCount(const void* area) {

@@ -105,6 +105,9 @@ bool RemoveFile(const std::string& path);
 /// This process's id.
 unsigned long ProcessId();
 
+/// Whether a process with this id may still be running (also when it is there but not ours to look at).
+bool ProcessMayBeRunning(unsigned long pid);
+
 /// Today's date in the local time zone.
 std::tm LocalDate(std::time_t now);
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -218,6 +219,13 @@ bool RemoveFile(const std::string& path) {
 
 unsigned long ProcessId() {
     return static_cast<unsigned long>(::getpid());
+}
+
+bool ProcessMayBeRunning(unsigned long pid) {
+    if (pid == 0 || pid > 0x7fffffffUL) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 std::tm LocalDate(std::time_t now) {

@@ -409,6 +409,19 @@ unsigned long ProcessId() {
     return ::GetCurrentProcessId();
 }
 
+bool ProcessMayBeRunning(unsigned long pid) {
+    if (pid == 0) {
+        return false;
+    }
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) {
+        return ::GetLastError() == ERROR_ACCESS_DENIED; // there, but not ours to look at
+    }
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(process);
+    return running;
+}
+
 std::tm LocalDate(std::time_t now) {
     std::tm local{};
     ::localtime_s(&local, &now);

@@ -115,8 +115,9 @@ extern "C" void HAMLOG_CALL ThwString(char* text, void* record, int16_t field) {
         static_cast<std::uint32_t>(field) > AreaFieldCount(record)) {
         return;
     }
+    // A copy of an area whose log has since been closed still points into the freed window: it reads nothing.
     const char* current = AreaCurrent(record);
-    if (current == nullptr) {
+    if (current == nullptr || !AreaStillOpen(record)) {
         return;
     }
     const auto index = static_cast<std::size_t>(field - 1);

@@ -26,13 +26,16 @@ constexpr std::string_view kUsage = R"(使い方: hamlog_tool コマンド 引�
 
   create LOG.hdb INPUT.csv [--encoding utf8|cp932]
       CSV ファイル（1 行 16 列、引用符付き CSV 可、改行は CR LF・LF・CR のどれでも可）から
-      ログ LOG.hdb と LOG.mst を作ります。既にあれば 2 つとも置き換えます（途中で失敗したときは
-      元のまま）。--encoding を省くと、UTF-8 の BOM があるか ASCII だけなら UTF-8、どちらか一方
-      としてだけ正しければその文字コードで読みます。UTF-8 としても CP932 としても正しく、読み方で
-      内容が変わるときは読まずに止まるので、--encoding で指定してください。ログには CP932 で記録します。
+      ログ LOG.hdb と LOG.mst を作ります。既にあれば 2 つとも置き換えます（途中で失敗したときや
+      Ctrl+C で止めたときは元のまま）。ログの名前の拡張子は .mst 以外にしてください。--encoding を
+      省くと、UTF-8 の BOM があるか ASCII だけなら UTF-8、どちらか一方としてだけ正しければその
+      文字コードで読みます。UTF-8 としても CP932 としても正しく、読み方で内容が変わるときは読まずに
+      止まるので、--encoding で指定してください。ログには CP932 で記録します。
   append LOG.hdb INPUT.csv [--encoding utf8|cp932]
       CSV ファイルの記録をログの末尾に追加し、記録数を更新します。ログを書き換える間はロックする
-      ので、同時に実行した追加は順に行われます。
+      ので、同時に実行した追加は順に行われます。ファイルの大きさが見出しの記録数と合わないログ
+      （記録数の後ろにも記録があるログ、途中で切れたログ）には、記録を失わないよう追加しません。
+      途中で失敗したとき（ディスクがいっぱいなど）は、ログを元のままに戻します。
   generate LOG.hdb COUNT [--seed N]
       COUNT 件の合成記録（実在しそうなコールサイン、2009 年からの日付、日本語の項目）でログを作ります。
       同じ COUNT と N からは同じ記録ができます（N の既定値は 1）。
@@ -44,7 +47,8 @@ constexpr std::string_view kUsage = R"(使い方: hamlog_tool コマンド 引�
   scan LOG.hdb
       全記録の全 16 項目を記録ライブラリで読み、かかった時間を表示します（速度の確認用）。
 
-終了コード: 成功 0、失敗 1、使い方の誤り 2。失敗の理由は標準エラー出力に書きます。
+終了コード: 成功 0、失敗 1（標準出力に書けないときも）、使い方の誤り 2。失敗の理由は標準エラー出力に
+書きます。
 )";
 
 constexpr int kExitFailure = 1;
@@ -53,6 +57,21 @@ constexpr int kExitUsage = 2;
 int Fail(const std::string& message) {
     std::cerr << "hamlog_tool: " << message << '\n';
     return kExitFailure;
+}
+
+/// Writes `text` to the standard output and checks that it got there: a full disk or a closed pipe is a failure, so a
+/// caller never takes a missing count or listing for a run that worked.
+bool WriteOutput(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+}
+
+int OutputFailure() {
+    return Fail("標準出力に書けません（" + hamlog::SystemReason() + "）。");
+}
+
+/// WriteOutput, as the end of a command: status 0, or 1 with a message.
+int Report(std::string_view text) {
+    return WriteOutput(text) ? 0 : OutputFailure();
 }
 
 int UsageError(const std::string& message) {
@@ -305,15 +324,13 @@ int Print(const Arguments& args) {
         }
         out += '\n';
         if (out.size() >= (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            if (!WriteOutput(out)) {
+                return OutputFailure();
+            }
             out.clear();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        return Fail("標準出力に書けません（" + hamlog::SystemReason() + "）。");
-    }
-    return 0;
+    return Report(out);
 }
 
 int Count(const Arguments& args) {
@@ -325,8 +342,7 @@ int Count(const Arguments& args) {
     if (count < 0) {
         return Fail(error);
     }
-    std::cout << count << '\n';
-    return 0;
+    return Report(std::to_string(count) + "\n");
 }
 
 int Scan(const Arguments& args) {
@@ -354,9 +370,10 @@ int Scan(const Arguments& args) {
         }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("%d 件の記録の全 16 項目を %.3f 秒で読みました（項目の合計 %llu バイト）。\n", count, elapsed.count(),
-                static_cast<unsigned long long>(bytes));
-    return 0;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", elapsed.count());
+    return Report(std::to_string(count) + " 件の記録の全 16 項目を " + seconds + " 秒で読みました（項目の合計 " +
+                  std::to_string(bytes) + " バイト）。\n");
 }
 
 } // namespace
@@ -370,8 +387,7 @@ int main(int argc, char** argv) {
     }
     const std::string_view command = words[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << kUsage;
-        return 0;
+        return Report(kUsage);
     }
     Arguments args;
     std::string error;

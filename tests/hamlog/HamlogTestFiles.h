@@ -78,4 +78,8 @@ int RunToolFor(const std::vector<std::string>& arguments, const std::filesystem:
 /// One CSV line of quoted fields, ended by CR LF.
 std::string CsvLine(const std::vector<std::string>& fields);
 
+/// The sixteen fields of a contact with Japanese texts, as UTF-8.
+inline const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",
+                                               "PM95",   "J*",       "山田",   "東京都", "",   "",      "",    ""};
+
 } // namespace hamlog::test

@@ -11,14 +11,18 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using hamlog::test::CountRecords;
 using hamlog::test::CsvLine;
+using hamlog::test::kUtf8Row;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
+using hamlog::test::Sjis;
 using hamlog::test::TempFolder;
 using hamlog::test::ToolProcess;
 using hamlog::test::WriteFile;
@@ -147,6 +151,116 @@ TEST(HamlogToolTest, RefusesANamedPipeInPlaceOfTheLogOrMasterFileWithoutWaiting)
             << ReadFile(folder / "out.txt.err");
     }
     EXPECT_EQ(CountRecords(log), 5);
+}
+
+/// Runs the built tool with `arguments` (words between blanks; the test folders' paths have none), standard
+/// output and error to files; returns its exit status.
+int RunTool(const std::string& arguments, const TempFolder& folder) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < arguments.size();) {
+        const std::size_t end = std::min(arguments.find(' ', start), arguments.size());
+        if (end > start) {
+            words.push_back(arguments.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return zentu::test::RunProgram(HAMLOG_TOOL_PATH, words, folder / "out.txt", folder / "err.txt");
+}
+
+TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
+    TempFolder folder;
+    std::vector<std::string> second = kUtf8Row;
+    second[0] = "W1AW";
+    second[10] = "Bob \"\"Mac\"\"";
+    second[11] = "Newington, CT";
+    const std::string csv = CsvLine(kUtf8Row) + CsvLine(second);
+    WriteFile(folder / "in.csv", csv);
+    const std::string log = (folder / "LOG.hdb").string();
+
+    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0)
+        << ReadFile(folder / "err.txt");
+    EXPECT_EQ(CountRecords(log), 2);
+    ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
+    std::string expected = csv;
+    for (std::size_t at = expected.find("\r\n"); at != std::string::npos; at = expected.find("\r\n", at)) {
+        expected.erase(at, 1);
+    }
+    EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
+
+    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0);
+    // Without --encoding the same file is refused: it reads as CP932 too, as other text.
+    EXPECT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("--encoding"), std::string::npos);
+    ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
+}
+
+TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
+    TempFolder folder;
+    EXPECT_EQ(RunTool("--help", folder), 0);
+    EXPECT_NE(ReadFile(folder / "out.txt").find("generate LOG.hdb COUNT"), std::string::npos);
+
+    EXPECT_EQ(RunTool("print " + (folder / "NONE.hdb").string(), folder), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find("NONE.hdb"), std::string::npos);
+    EXPECT_EQ(RunTool("create " + (folder / "LOG.hdb").string() + " " + (folder / "none.csv").string(), folder), 1);
+    EXPECT_FALSE(ReadFile(folder / "err.txt").empty());
+    EXPECT_EQ(RunTool("generate " + (folder / "LOG.hdb").string() + " many", folder), 2);
+    EXPECT_EQ(RunTool("frobnicate", folder), 2);
+
+    ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
+    ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
+}
+
+TEST(HamlogToolTest, AskingAGenerateToEndLeavesTheOldLogAndNoTemporaryFile) {
+    TempFolder folder;
+    const auto log = folder / "LOG.hdb";
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(log, 5, 1, &error)) << error;
+    const std::string before = ReadFile(log);
+    const auto names = [&folder] {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    zentu::test::ChildProgram run;
+    ASSERT_TRUE(run.start(HAMLOG_TOOL_PATH, {"generate", log.string(), "1000000"}));
+
+    // Waits until the run has made its new table beside the log, then asks it to end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (names().size() == 2 && !run.hasEnded() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(run.hasEnded()) << "the run ended before it could be interrupted";
+    if (!run.askToEnd()) { // SIGTERM on Linux, Ctrl+Break on Windows
+        GTEST_SKIP() << "Ctrl+Break reaches only a program that shares a console with the test, and there is none "
+                        "(Wine without a terminal)";
+    }
+    run.wait(std::chrono::seconds(30));
+    EXPECT_TRUE(run.endedByRequest());
+    EXPECT_EQ(names(), (std::vector<std::string>{"LOG.hdb", "LOG.mst"}));
+    EXPECT_EQ(ReadFile(log), before);
+}
+
+TEST(HamlogToolTest, AStandardOutputThatCannotBeWrittenIsAFailure) {
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::exists(full)) {
+        GTEST_SKIP() << "a device that refuses every write (/dev/full), which Windows does not have";
+    }
+    TempFolder folder;
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateSyntheticLog(folder / "LOG.hdb", 3, 1, &error)) << error;
+    const std::string log = (folder / "LOG.hdb").string();
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--help"}, {"count", log}, {"scan", log}, {"print", log}}) {
+        EXPECT_EQ(zentu::test::RunProgram(HAMLOG_TOOL_PATH, arguments, full, folder / "err.txt"), 1) << arguments[0];
+        EXPECT_NE(ReadFile(folder / "err.txt").find("標準出力に書けません（ディスクの空き容量が足りません）"),
+                  std::string::npos)
+            << ReadFile(folder / "err.txt");
+    }
 }
 
 } // namespace

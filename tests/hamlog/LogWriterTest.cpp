@@ -2,7 +2,6 @@
 #include "SystemCalls.h"
 #include "TestPlatform.h"
 
-#include "CsvInput.h"
 #include "LogWriter.h"
 #include "SyntheticLog.h"
 
@@ -22,7 +21,6 @@
 
 using hamlog::LogRecord;
 using hamlog::test::CountRecords;
-using hamlog::test::CsvLine;
 using hamlog::test::LibraryPath;
 using hamlog::test::ReadFile;
 using hamlog::test::Sjis;
@@ -153,16 +151,69 @@ TEST_F(LogWriterTest, AppendAddsRecordsAndUpdatesTheCount) {
     EXPECT_EQ(CountRecords(hdb), 3);
 }
 
-TEST_F(LogWriterTest, AppendContinuesAfterTheLastWholeRecordOfADamagedLog) {
+TEST_F(LogWriterTest, AppendRefusesALogWhoseSizeDisagreesWithItsCountAndLeavesItAsItIs) {
     const auto hdb = m_folder / "LOG.hdb";
     std::string error;
     ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
-    // Cut the second record in half, as a write cut short would.
-    const std::string bytes = ReadFile(hdb);
-    WriteFile(hdb, bytes.substr(0, bytes.size() - 100));
-    ASSERT_EQ(CountRecords(hdb), 1);
-    ASSERT_TRUE(hamlog::AppendRecords(hdb, {SampleRecords()[1]}, &error)) << error;
-    ExpectSameRecords(ReadAll(hdb), SampleRecords());
+    const std::string whole = ReadFile(hdb); // two records and the end mark
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message; // empty: the append goes ahead
+    };
+    std::string countsOne = whole;
+    countsOne[4] = 1;
+    for (const Case& test : {
+             Case{"a record beyond the count", countsOne, "その後ろにさらに 1 件分の記録があります"},
+             Case{"a torn last record", whole.substr(0, whole.size() - 100), "最後まで揃った記録が 1 件しかありません"},
+             Case{"bytes after the end mark", whole + "XYZ", "その後ろにさらに 4 バイトのデータがあります"},
+             Case{"no end mark", whole.substr(0, whole.size() - 1), ""},
+         }) {
+        WriteFile(hdb, test.bytes);
+        const bool appended = hamlog::AppendRecords(hdb, {SampleRecords()[1]}, &error);
+        if (*test.message == '\0') {
+            EXPECT_TRUE(appended) << test.what << ": " << error;
+            EXPECT_EQ(CountRecords(hdb), 3) << test.what;
+            continue;
+        }
+        EXPECT_FALSE(appended) << test.what;
+        EXPECT_NE(error.find(test.message), std::string::npos) << test.what << ": " << error;
+        EXPECT_EQ(ReadFile(hdb), test.bytes) << test.what;
+    }
+}
+
+// A write that fails on its g_failingWrite-th call (counted from 1) after half its bytes, as a disk that fills up.
+int g_writeCalls = 0;
+int g_failingWrite = 0;
+bool FailingWrite(std::intptr_t file, const void* bytes, std::size_t size, std::uint64_t offset) {
+    if (++g_writeCalls == g_failingWrite) {
+        hamlog::detail::WriteAt(file, bytes, size / 2, offset);
+        errno = ENOSPC;
+        return false;
+    }
+    return hamlog::detail::WriteAt(file, bytes, size, offset);
+}
+
+TEST_F(LogWriterTest, AFailedAppendPutsTheLogBackAsItWas) {
+    const auto hdb = m_folder / "LOG.hdb";
+    std::string error;
+    for (const int failingWrite : {1, 2}) { // the records, the header's new count
+        ASSERT_TRUE(hamlog::CreateLog(hdb, SampleRecords(), &error)) << error;
+        std::string before = ReadFile(hdb);
+        before.replace(1, 3, "\x63\x01\x01"); // last updated on 1999-01-01, so a new date shows
+        WriteFile(hdb, before);
+        g_writeCalls = 0;
+        g_failingWrite = failingWrite;
+        hamlog::SetWriteCallForTesting(FailingWrite);
+        const bool appended = hamlog::AppendRecords(hdb, std::vector<LogRecord>(300, SampleRecords()[1]), &error);
+        hamlog::SetWriteCallForTesting(nullptr);
+
+        EXPECT_FALSE(appended) << failingWrite;
+        EXPECT_NE(error.find("（ディスクの空き容量が足りません）。ログは元のままです。"), std::string::npos) << error;
+        EXPECT_EQ(ReadFile(hdb), before) << failingWrite;
+        ASSERT_TRUE(hamlog::AppendRecords(hdb, {SampleRecords()[0]}, &error)) << error;
+        EXPECT_EQ(CountRecords(hdb), 3);
+    }
 }
 
 TEST_F(LogWriterTest, AppendRefusesAFileThatIsNotALog) {
@@ -258,6 +309,37 @@ TEST_F(LogWriterTest, RefusesToReplaceAFolderOrNamedPipeAndChangesNothing) {
     EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"LOG.hdb", "LOG.mst", "PIPE.hdb"}));
 }
 
+TEST_F(LogWriterTest, RefusesALogNamedLikeItsOwnMasterFile) {
+    WriteFile(m_folder / "L.mst", "the master file of L.hdb");
+    std::string error;
+    EXPECT_FALSE(hamlog::CreateLog(m_folder / "L.mst", SampleRecords(), &error));
+    EXPECT_NE(error.find("はマスターファイルと同じ名前です"), std::string::npos) << error;
+    EXPECT_FALSE(hamlog::CreateSyntheticLog(m_folder / "N.MST", 5, 1, &error));
+    EXPECT_NE(error.find("N.MST はマスターファイルと同じ名前です"), std::string::npos) << error;
+    EXPECT_EQ(FolderNames(m_folder.path()), (std::vector<std::string>{"L.mst"}));
+    EXPECT_EQ(ReadFile(m_folder / "L.mst"), "the master file of L.hdb");
+}
+
+TEST_F(LogWriterTest, RemovesTheTemporaryFilesOfKilledRunsOnTheSameLog) {
+    const std::string own = std::to_string(hamlog::detail::ProcessId());
+    const std::vector<std::string> kept = {
+        "LOG.hdb",
+        "LOG.hdb." + own + "-1.tmp", // a run still going (this one)
+        "LOG.hdb.999999999-1.tmpx",  // another suffix
+        "LOG.hdb.backup",            // the user's
+        "LOG.mst",
+        "OTHER.hdb.999999999-1.tmp", // another log's
+    };
+    for (const std::string& name : kept) {
+        WriteFile(m_folder / name, "x");
+    }
+    WriteFile(m_folder / "LOG.hdb.999999999-7.tmp", "the table of a killed run");
+    WriteFile(m_folder / "LOG.mst.999999999-8.tmp", "its master file");
+    std::string error;
+    ASSERT_TRUE(hamlog::CreateLog(m_folder / "LOG.hdb", SampleRecords(), &error)) << error;
+    EXPECT_EQ(FolderNames(m_folder.path()), kept);
+}
+
 /// The moment of a record in minutes since 2000-01-01 00:00 UTC, from its "yy/mm/dd" and "hh:mmJ" or "hh:mmU".
 long long UtcMinute(const LogRecord& record) {
     using namespace std::chrono;
@@ -318,169 +400,6 @@ TEST_F(LogWriterTest, SyntheticLogHoldsTheSyntheticRecords) {
         LogRecord expected = hamlog::SyntheticRecord(index, 3);
         EXPECT_EQ(records[static_cast<std::size_t>(index)].fields, expected.fields) << index;
     }
-}
-
-TEST(CsvInputTest, SplitsQuotedFields) {
-    std::vector<hamlog::CsvRow> rows;
-    std::string error;
-    ASSERT_TRUE(hamlog::ParseCsv("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\n\"two\nlines\",,x\n", rows, &error)) << error;
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"a", "b,c", "say \"hi\""}));
-    EXPECT_EQ(rows[1].line, 3u);
-    EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"two\nlines", "", "x"}));
-    EXPECT_FALSE(hamlog::ParseCsv("a,\"open\n", rows, &error));
-    EXPECT_FALSE(hamlog::ParseCsv("\"a\"b\n", rows, &error));
-}
-
-TEST(CsvInputTest, EndsLinesAtCrLfLfOrCrAlone) {
-    for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
-        const std::string end(lineEnd);
-        std::vector<hamlog::CsvRow> rows;
-        std::string error;
-        const std::string text = "JA1ABC,\"a" + end + "b\"" + end + end + "\"W1AW\",x" + end;
-        ASSERT_TRUE(hamlog::ParseCsv(text, rows, &error)) << error;
-        ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"JA1ABC", "a" + end + "b"}));
-        EXPECT_EQ(rows[1].line, 4u);
-        EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"W1AW", "x"}));
-    }
-}
-
-TEST(CsvInputTest, RefusesANulInAFieldWithItsLineAndColumn) {
-    struct Case {
-        std::string text;
-        const char* where;
-    };
-    for (const Case& test : {Case{std::string("a,b\r\nc,d\0e\r\n", 13), "2 行目 2 列目"},
-                             Case{std::string("a,b\r\nc,\"x\r\nd\0\"\r\n", 17), "3 行目 2 列目"}}) {
-        std::vector<hamlog::CsvRow> rows;
-        std::string error;
-        EXPECT_FALSE(hamlog::ParseCsv(test.text, rows, &error));
-        EXPECT_NE(error.find(test.where), std::string::npos) << error;
-    }
-}
-
-const std::vector<std::string> kUtf8Row{"JA1ABC", "10/05/01", "12:34J", "59",     "59", "7.050", "SSB", "100110",
-                                        "PM95",   "J*",       "山田",   "東京都", "",   "",      "",    ""};
-
-const std::vector<std::string> kAsciiRow{"JA1ABC", "10/05/01", "12:34J", "59",    "59", "7.050", "SSB", "100110",
-                                         "PM95",   "J*",       "Taro",   "Tokyo", "",   "",      "",    ""};
-
-TEST(CsvInputTest, ReadsUtf8AndCp932AndDetectsWhichItIs) {
-    TempFolder folder;
-    std::vector<LogRecord> records;
-    std::string error;
-    WriteFile(folder / "utf8.csv", "\xEF\xBB\xBF" + CsvLine(kUtf8Row));
-    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "utf8.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].fields[0], "JA1ABC");
-    EXPECT_EQ(records[0].fields[10], Sjis("山田"));
-
-    WriteFile(folder / "sjis.csv", Sjis(CsvLine(kUtf8Row)));
-    ASSERT_TRUE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Detect, records, &error)) << error;
-    EXPECT_EQ(records[0].fields[11], Sjis("東京都"));
-    // Told the wrong encoding, the file is refused rather than misread.
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "sjis.csv", hamlog::CsvEncoding::Utf8, records, &error));
-}
-
-TEST(CsvInputTest, AsksForTheEncodingWhenBothReadingsAreValidAndDiffer) {
-    // "ﾂｰ" in CP932 is 0xC2 0xB0, which is also "°" in UTF-8.
-    std::vector<std::string> row = kAsciiRow;
-    row[11] = "\xC2\xB0";
-    const std::string bytes = CsvLine(kAsciiRow) + CsvLine(row);
-    std::vector<LogRecord> records;
-    std::string error;
-    EXPECT_FALSE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Detect, "in.csv", records, &error));
-    EXPECT_NE(error.find("in.csv"), std::string::npos) << error;
-    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
-    EXPECT_NE(error.find("--encoding"), std::string::npos) << error;
-
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Cp932, "in.csv", records, &error)) << error;
-    EXPECT_EQ(records[1].fields[11], "\xC2\xB0");
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(bytes, hamlog::CsvEncoding::Utf8, "in.csv", records, &error)) << error;
-    EXPECT_EQ(records[1].fields[11], Sjis("°"));
-    // Plain ASCII reads the same either way and needs no choice.
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(kAsciiRow), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
-        << error;
-    // So does a file that is valid in one reading only.
-    row[10] = "\x82\xA0"; // "あ" in CP932, not UTF-8
-    ASSERT_TRUE(hamlog::CsvRecordsFromBytes(CsvLine(row), hamlog::CsvEncoding::Detect, "in.csv", records, &error))
-        << error;
-    EXPECT_EQ(records[0].fields[11], "\xC2\xB0");
-}
-
-TEST(CsvInputTest, RefusesWrongColumnCountsAndTextsWithoutCp932Form) {
-    TempFolder folder;
-    std::vector<LogRecord> records;
-    std::string error;
-    WriteFile(folder / "short.csv", CsvLine(kUtf8Row) + "JA1ABC,10/05/01\r\n");
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "short.csv", hamlog::CsvEncoding::Utf8, records, &error));
-    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
-
-    std::vector<std::string> row = kUtf8Row;
-    row[12] = "\xF0\x9F\x93\xBB"; // an emoji: no CP932 form
-    WriteFile(folder / "emoji.csv", CsvLine(row));
-    EXPECT_FALSE(hamlog::LoadCsvRecords(folder / "emoji.csv", hamlog::CsvEncoding::Utf8, records, &error));
-    EXPECT_NE(error.find("13 列目"), std::string::npos) << error;
-}
-
-/// Runs the built tool with `arguments` (words between blanks; the test folders' paths have none), standard
-/// output and error to files; returns its exit status.
-int RunTool(const std::string& arguments, const TempFolder& folder) {
-    std::vector<std::string> words;
-    for (std::size_t start = 0; start < arguments.size();) {
-        const std::size_t end = std::min(arguments.find(' ', start), arguments.size());
-        if (end > start) {
-            words.push_back(arguments.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return zentu::test::RunProgram(HAMLOG_TOOL_PATH, words, folder / "out.txt", folder / "err.txt");
-}
-
-TEST(HamlogToolTest, CreatesALogFromUtf8CsvAndPrintsItBack) {
-    TempFolder folder;
-    std::vector<std::string> second = kUtf8Row;
-    second[0] = "W1AW";
-    second[10] = "Bob \"\"Mac\"\"";
-    second[11] = "Newington, CT";
-    const std::string csv = CsvLine(kUtf8Row) + CsvLine(second);
-    WriteFile(folder / "in.csv", csv);
-    const std::string log = (folder / "LOG.hdb").string();
-
-    ASSERT_EQ(RunTool("create " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0)
-        << ReadFile(folder / "err.txt");
-    EXPECT_EQ(CountRecords(log), 2);
-    ASSERT_EQ(RunTool("print " + log, folder), 0) << ReadFile(folder / "err.txt");
-    std::string expected = csv;
-    for (std::size_t at = expected.find("\r\n"); at != std::string::npos; at = expected.find("\r\n", at)) {
-        expected.erase(at, 1);
-    }
-    EXPECT_EQ(ReadFile(folder / "out.txt"), expected);
-
-    ASSERT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string() + " --encoding utf8", folder), 0);
-    // Without --encoding the same file is refused: it reads as CP932 too, as other text.
-    EXPECT_EQ(RunTool("append " + log + " " + (folder / "in.csv").string(), folder), 1);
-    EXPECT_NE(ReadFile(folder / "err.txt").find("--encoding"), std::string::npos);
-    ASSERT_EQ(RunTool("print " + log + " --from 3 --to 3 --encoding cp932", folder), 0);
-    EXPECT_EQ(ReadFile(folder / "out.txt"), Sjis(CsvLine(kUtf8Row).substr(0, CsvLine(kUtf8Row).size() - 2) + "\n"));
-}
-
-TEST(HamlogToolTest, FailsWithAMessageAndNonZeroStatus) {
-    TempFolder folder;
-    EXPECT_EQ(RunTool("--help", folder), 0);
-    EXPECT_NE(ReadFile(folder / "out.txt").find("generate LOG.hdb COUNT"), std::string::npos);
-
-    EXPECT_EQ(RunTool("print " + (folder / "NONE.hdb").string(), folder), 1);
-    EXPECT_NE(ReadFile(folder / "err.txt").find("NONE.hdb"), std::string::npos);
-    EXPECT_EQ(RunTool("create " + (folder / "LOG.hdb").string() + " " + (folder / "none.csv").string(), folder), 1);
-    EXPECT_FALSE(ReadFile(folder / "err.txt").empty());
-    EXPECT_EQ(RunTool("generate " + (folder / "LOG.hdb").string() + " many", folder), 2);
-    EXPECT_EQ(RunTool("frobnicate", folder), 2);
-
-    ASSERT_EQ(RunTool("generate " + (folder / "GEN.hdb").string() + " 25 --seed 9", folder), 0);
-    ASSERT_EQ(RunTool("count " + (folder / "GEN.hdb").string(), folder), 0);
-    EXPECT_EQ(ReadFile(folder / "out.txt"), "25\n");
 }
 
 } // namespace

@@ -73,8 +73,11 @@
  * ---------
  * Counting reads only the header; reading goes straight to a record's offset through a read window of a
  * few hundred kilobytes, so reading a log from first to last record (or last to first) costs one read
- * per window. The record area must not be copied while a log is open in it. Calls on different areas may
- * run on different threads; one area belongs to one thread at a time. */
+ * per window. The record area must not be copied while a log is open in it: a copy shares the log's reading
+ * state with the area it was copied from, so a read through one may change the texts the other gives. Memory the
+ * library has freed is never read through a copy, though: once the log is closed (or another opened) through either
+ * area, THW_read on the other returns -1 and ThwString gives "". Calls on different areas may run on different
+ * threads; one area belongs to one thread at a time. */
 #ifndef HAMLOG_HAMLOGAPI_H
 #define HAMLOG_HAMLOGAPI_H
 
