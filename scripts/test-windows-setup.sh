@@ -52,7 +52,8 @@ fi
 # The demo jobs in the installed folder, run by the installed programs.
 make_folder "$installed" windows
 wine "$installed/hamlog_tool.exe" generate "$(windows_path "$installed/Hamlog/Hamlog.hdb")" 300 --seed 7
-setup_check "installed zentu_cli.exe runs job 1" wine "$installed/zentu_cli.exe" --job 1
+setup_check "installed zentu_cli.exe runs job 1" wine "$installed/zentu_cli.exe" --job 1 >"$setup_root/job1.txt"
+iconv -f CP932 -t UTF-8 "$setup_root/job1.txt" # what it printed (CP932, as it writes to a file)
 setup_check "job 1 wrote its CSV file" test -s "$installed/Hamlog/LOGLIST.CSV"
 
 if [[ $ZENTU_WINDOW_PROGRAMS == ON ]]; then
