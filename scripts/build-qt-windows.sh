@@ -73,7 +73,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT \"-static\")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT \"-static\")
 "
-hash=$(printf '%s\n' "${flags[@]}" "$toolchain" | sha256sum | cut -c1-12)
+# Without Direct2D, Qt 6.4 leaves the DirectWrite font database out of Gui, while the Windows platform plugin uses it
+# wherever DirectWrite 3 is there, so the plugin would not link: the plugin is made to ask for both.
+plugin_fix='s/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/'
+hash=$(printf '%s\n' "${flags[@]}" "$toolchain" "$plugin_fix" | sha256sum | cut -c1-12)
 prefix="$cache/qt-${version//[:+~]/_}-$target-gcc-$compiler-$hash"
 # A folder is used only when its build ended: the stamp is written last.
 stamp="$prefix/zentu-qt-complete"
@@ -119,6 +122,8 @@ say "fetching the source of qt6-base $version"
 apt-get "${apt_options[@]}" update >&2
 (cd "$work" && apt-get "${apt_options[@]}" source --download-only "qt6-base=$version" >&2)
 dpkg-source -x "$work"/qt6-base_*.dsc "$work/src" >&2
+sed -i "$plugin_fix" "$work/src/src/plugins/platforms/windows/qwindowsintegration.cpp"
+grep -q 'directwrite3) && QT_CONFIG(direct2d)' "$work/src/src/plugins/platforms/windows/qwindowsintegration.cpp"
 
 # --- Configure, build, install (stripped). ---
 printf '%s' "$toolchain" >"$work/toolchain.cmake"
