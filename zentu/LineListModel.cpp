@@ -60,7 +60,8 @@ void LineListModel::insertLine(int row, QByteArrayView bytes) {
     m_buffer.append(bytes);
     m_starts.insert(m_starts.begin() + row, start);
     m_lengths.insert(m_lengths.begin() + row,
-                     static_cast<std::uint32_t>(std::min<qsizetype>(bytes.size(), qsizetype{UINT32_MAX})));
+                     static_cast<std::uint32_t>(
+                         std::min<std::uint64_t>(static_cast<std::uint64_t>(bytes.size()), std::uint64_t{UINT32_MAX})));
     endInsertRows();
 }
 

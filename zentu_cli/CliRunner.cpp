@@ -31,7 +31,8 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
     CliOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument == "--help" || argument == "-h") {
+        // "/?" is how a Windows user first asks a command for help.
+        if (argument == "--help" || argument == "-h" || argument == "/?") {
             options.help = true;
         } else if (argument == "--force") {
             options.force = true;
@@ -98,11 +99,11 @@ std::string CliUsage() {
     return "使い方: zentu_cli --job N [--folder DIR] [--force]\n"
            "       zentu_cli --help\n"
            "\n"
-           "  プログラムフォルダー DIR（省略時は zentu_cli のあるフォルダー）の JOB N（1〜9）を実行し、\n"
+           "  プログラムフォルダー DIR（省略時は zentu_cli のあるフォルダー）の JOB N（1～9）を実行し、\n"
            "  Hamlog のログから CSV ファイル（と、指定があれば ADIF ファイル）を書き出します。\n"
            "\n"
            "  --force  新規追加分のみの JOB で、前回の出力最終レコードの内容が変わっていても実行します。\n"
-           "  --help   この説明と終了コードを表示します。\n"
+           "  --help   この説明と終了コードを表示します（/? でも同じです）。\n"
            "\n"
            "終了コード:\n"
            "  0 実行した（または新規追加レコードがなかった）\n"

@@ -1,6 +1,7 @@
 #include "hamlog/RecordLibrary.h"
 
 #include "hamlog/LogFiles.h"
+#include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/SharedLibrary.h"
 
@@ -73,28 +74,70 @@ std::string RecordLibrary::stringLibraryFileName() {
 
 namespace {
 
-// Loads a library from the program folder, then from beside the executable, then by its bare name from the
-// system's library path. Returns false with a message naming the library when none of them loads.
-bool LoadFromSearchPath(SharedLibrary& library, const std::string& fileName, const std::filesystem::path& programFolder,
-                        std::string& error) {
-    std::vector<std::filesystem::path> candidates;
+// The folders the two libraries are looked for in: the program folder, the executable's folder, then where the
+// system keeps libraries (the system folder on Windows: never the current folder or PATH, where a stray copy could
+// stand).
+std::vector<std::filesystem::path> LibraryFolders(const std::filesystem::path& programFolder) {
+    std::vector<std::filesystem::path> folders;
+    const auto add = [&folders](const std::filesystem::path& folder) {
+        for (const auto& known : folders) {
+            if (!known.empty() && !folder.empty() && PathTextsNameOneFile(known, folder)) {
+                return;
+            }
+        }
+        folders.push_back(folder);
+    };
     if (!programFolder.empty()) {
-        candidates.push_back(programFolder / fileName);
+        add(programFolder);
     }
-    candidates.push_back(ExecutableFolder() / fileName);
-    candidates.push_back(fileName);
+    add(ExecutableFolder());
+    for (const auto& folder : SharedLibrary::systemFolders()) {
+        add(folder);
+    }
+    return folders;
+}
 
-    std::string firstReason;
-    for (const auto& candidate : candidates) {
-        if (library.open(candidate)) {
+// A folder as a message names it; the empty one stands for the system's library path.
+std::string PlaceText(const std::filesystem::path& folder) {
+    return folder.empty() ? "システムのライブラリの場所" : FolderWithSeparator(folder);
+}
+
+std::string CannotLoad(const std::filesystem::path& file, const std::string& reason) {
+    return "記録ライブラリ " + Utf8FromPath(file) + " を読み込めません（" + reason + "）。";
+}
+
+// Loads both libraries from the first folder that holds the main one, so that the two always come from one
+// Hamlog. When the main library is in none of the folders, the message names every place looked in; when it is
+// there but does not load, it tells why.
+bool LoadBoth(SharedLibrary& mainLibrary, SharedLibrary& stringLibrary, const std::filesystem::path& programFolder,
+              std::string& error) {
+    const std::string mainName = RecordLibrary::mainLibraryFileName();
+    const std::string stringName = RecordLibrary::stringLibraryFileName();
+    const std::vector<std::filesystem::path> folders = LibraryFolders(programFolder);
+    std::string firstFailure;
+    std::string places;
+    for (const auto& folder : folders) {
+        places += (places.empty() ? "" : "、") + PlaceText(folder);
+        const std::filesystem::path main = folder.empty() ? std::filesystem::path(mainName) : folder / mainName;
+        if (!mainLibrary.open(main)) {
+            if (firstFailure.empty() && !folder.empty() && KindOfPath(main) != PathKind::Missing) {
+                firstFailure = CannotLoad(main, mainLibrary.errorString());
+            }
+            continue;
+        }
+        const std::filesystem::path strings = folder.empty() ? std::filesystem::path(stringName) : folder / stringName;
+        if (stringLibrary.open(strings)) {
             return true;
         }
-        if (firstReason.empty()) {
-            firstReason = library.errorString();
+        error = CannotLoad(strings, stringLibrary.errorString());
+        if (!folder.empty() && KindOfPath(strings) == PathKind::Missing) {
+            error += mainName + " と同じフォルダーに置いてください。";
         }
+        mainLibrary.close();
+        return false;
     }
-    // The reason told is that of the first place looked at: the program folder, where the library belongs.
-    error = "記録ライブラリ " + Utf8FromPath(candidates.front()) + " を読み込めません（" + firstReason + "）。";
+    error = !firstFailure.empty() ? firstFailure
+                                  : "記録ライブラリ " + mainName + " が見つかりません（探した場所: " + places + "）。";
     return false;
 }
 
@@ -117,8 +160,7 @@ bool RecordLibrary::load(const std::filesystem::path& programFolder) {
     Impl& impl = *m_impl;
     const std::string mainName = mainLibraryFileName();
     const std::string stringName = stringLibraryFileName();
-    if (!LoadFromSearchPath(impl.mainLibrary, mainName, programFolder, m_error) ||
-        !LoadFromSearchPath(impl.stringLibrary, stringName, programFolder, m_error)) {
+    if (!LoadBoth(impl.mainLibrary, impl.stringLibrary, programFolder, m_error)) {
         return false;
     }
     const bool resolved = Resolve(impl.mainLibrary, "GetThdllVersion", mainName, impl.getThdllVersion, m_error) &&

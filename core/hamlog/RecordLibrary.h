@@ -11,9 +11,10 @@ namespace zentu {
 
 /// The one way to reach Hamlog's record library (Hamlog50 and Thdll2Vb), bound by name at run time.
 ///
-/// `load` looks for both libraries in the program folder first, then beside the running executable, then
-/// on the system's library path, and resolves every call from the library that carries it. A missing
-/// library or call is reported by name through errorString().
+/// `load` looks for the main library in the program folder first, then beside the running executable, then where
+/// the system keeps libraries (the system folder on Windows, the library path here), loads both libraries from the
+/// first folder that holds it, and resolves every call from the library that carries it. A missing library (with
+/// every place looked in) or call is reported by name through errorString().
 ///
 /// Counting is one operation (open, count, close). Reading is open, load a record, take field texts, close.
 /// Field texts are the bytes the library delivers (CP932), cut at the first NUL.

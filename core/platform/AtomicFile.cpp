@@ -173,7 +173,7 @@ bool AtomicFile::open(const std::filesystem::path& target, std::string_view role
     m_writtenBack = 0;
     m_target = target;
     m_role = role;
-    m_replaced = ReplaceTarget(target);
+    m_replaced = LongPathForm(ReplaceTarget(target)); // the helper names beside it may pass Windows' usual limit
     if (target.filename().empty()) {
         m_error = FileText(m_role, target) + " にファイル名がありません。";
         return false;
@@ -287,7 +287,7 @@ bool AtomicFile::writeWhole(const std::filesystem::path& target, std::string_vie
 }
 
 void AtomicFile::removeLeftovers(const std::filesystem::path& target) {
-    const std::filesystem::path replaced = ReplaceTarget(target);
+    const std::filesystem::path replaced = LongPathForm(ReplaceTarget(target));
     if (replaced.filename().empty()) {
         return;
     }

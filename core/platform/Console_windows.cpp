@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 
+#include "platform/ConsoleWriter_windows.h"
 #include "platform/ProgramPaths.h"
 
 #include <windows.h>
@@ -21,8 +22,17 @@ std::vector<std::string> CommandLineArguments(int /*argc*/, char** /*argv*/) {
     return arguments;
 }
 
-void UseUtf8Console() {
-    ::SetConsoleOutputCP(CP_UTF8);
+std::ostream& StandardOutput() {
+    static ConsoleWriter writer(::GetStdHandle(STD_OUTPUT_HANDLE));
+    static std::ostream stream(&writer);
+    return stream;
+}
+
+std::ostream& StandardError() {
+    static ConsoleWriter writer(::GetStdHandle(STD_ERROR_HANDLE));
+    static std::ostream stream(&writer);
+    stream.setf(std::ios::unitbuf);
+    return stream;
 }
 
 } // namespace zentu

@@ -17,6 +17,13 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 /// a character CP932 lacks.
 std::string NativePathBytes(const std::filesystem::path& path);
 
+/// A path as the system's file calls take it whatever its length. On Windows a path that comes near their usual
+/// limit of 260 characters, with room left for the names of the helper files made beside a file, is given in the
+/// extended-length form (\\?\C:\... or \\?\UNC\server\share\...) that those calls take up to 32,767
+/// characters, made the way the system itself completes a path; a shorter path, and every path on Linux, stays
+/// as it is.
+std::filesystem::path LongPathForm(const std::filesystem::path& path);
+
 /// Whether two resolved paths, spelled as given, name one file: compared as they are here, without regard to
 /// letter case on Windows (whose file systems ignore it).
 bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -50,6 +50,10 @@ std::filesystem::path HomeFolder() {
     return std::filesystem::current_path();
 }
 
+std::filesystem::path LongPathForm(const std::filesystem::path& path) {
+    return path;
+}
+
 std::string FolderWithSeparator(const std::filesystem::path& folder) {
     std::string text = Utf8FromPath(folder);
     if (text.empty() || text.back() != '/') {

@@ -43,6 +43,35 @@ std::string NativePathBytes(const std::filesystem::path& path) {
     return cp932.ok ? cp932.text : std::string();
 }
 
+std::filesystem::path LongPathForm(const std::filesystem::path& path) {
+    // The helper files made beside a file (AtomicFile) add up to about 40 characters to its path.
+    constexpr std::size_t kHelperRoom = 48;
+    const std::wstring& native = path.native();
+    if (native.size() + kHelperRoom < MAX_PATH || native.starts_with(L"\\\\?\\") || native.starts_with(L"\\\\.\\")) {
+        return path;
+    }
+    // The extended form is taken as it is written, so the path is first completed the way the system completes a
+    // path of the usual form: made absolute, "/" turned into "\\", "." and ".." resolved, trailing dots and
+    // blanks of a name dropped.
+    const DWORD needed = ::GetFullPathNameW(native.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(native.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return path;
+    }
+    full.resize(length);
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) {
+        return full; // a device ("NUL") or a path in the extended form already
+    }
+    if (full.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + full.substr(2); // \\server\share\...
+    }
+    return L"\\\\?\\" + full;
+}
+
 bool PathTextsNameOneFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }

@@ -38,6 +38,10 @@ std::string SharedLibrary::fileName(std::string_view baseName) {
     return "lib" + std::string(baseName) + ".so";
 }
 
+std::vector<std::filesystem::path> SharedLibrary::systemFolders() {
+    return {std::filesystem::path()};
+}
+
 bool SharedLibrary::open(const std::filesystem::path& file) {
     m_error.clear();
     void* handle = ::dlopen(file.c_str(), RTLD_LAZY | RTLD_LOCAL);

@@ -3,6 +3,7 @@
 #include "platform/ErrorText.h"
 #include "platform/WindowsErrors.h"
 
+#include <mutex>
 #include <windows.h>
 
 namespace zentu {
@@ -11,7 +12,7 @@ namespace {
 
 std::string LoadFailureReason(const std::filesystem::path& file, DWORD code) {
     if (!file.has_parent_path()) {
-        return "システムのライブラリの場所に見つかりません"; // a bare name, looked up by the system's search
+        return "プログラムのフォルダーにもシステムのフォルダーにも見つかりません"; // a bare name
     }
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -31,7 +32,57 @@ std::string LoadFailureReason(const std::filesystem::path& file, DWORD code) {
     }
 }
 
+// The search flags of LoadLibraryExW (LOAD_LIBRARY_SEARCH_...) and SetDefaultDllDirectories came with an update
+// of Windows 7 (KB2533623) and are in every later Windows. Without them, a library is loaded by its full path with
+// the libraries it uses looked for beside it first.
+bool SearchFlagsAvailable() {
+    static const bool available =
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") != nullptr;
+    return available;
+}
+
+// Once, before the first library is loaded: whatever this process loads later by a bare name (the record library
+// may load libraries of its own) is looked for in the program's folder and the system folder, never in the current
+// folder or along PATH.
+void RestrictDefaultSearch() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+        const auto set = reinterpret_cast<SetDirectoriesFn>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+        if (set != nullptr) {
+            set(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        }
+    });
+}
+
+HMODULE Load(std::filesystem::path file) {
+    RestrictDefaultSearch();
+    if (file.has_parent_path() && !file.is_absolute()) {
+        std::error_code ignored;
+        file = std::filesystem::absolute(file, ignored); // the search flags below take full paths only
+    }
+    if (!SearchFlagsAvailable()) {
+        return file.is_absolute() ? ::LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                                  : ::LoadLibraryW(file.c_str());
+    }
+    // A path: the libraries it uses come from its own folder or the system folder. A bare name: the program's
+    // folder, then the system folder.
+    const DWORD search = file.is_absolute() ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                                            : LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
+    return ::LoadLibraryExW(file.make_preferred().c_str(), nullptr, search);
+}
+
 } // namespace
+
+std::vector<std::filesystem::path> SharedLibrary::systemFolders() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    return {std::filesystem::path(std::wstring(folder, length))};
+}
 
 SharedLibrary::~SharedLibrary() {
     close();
@@ -46,10 +97,7 @@ bool SharedLibrary::open(const std::filesystem::path& file) {
     // A missing library is told in a message, never in a box of the system's.
     DWORD previousMode = 0;
     ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    // A path is loaded as it is, and the libraries it uses are looked for beside it first; a bare name goes through
-    // the system's search order for libraries.
-    HMODULE handle = file.is_absolute() ? ::LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                                        : ::LoadLibraryW(file.c_str());
+    HMODULE handle = Load(file);
     const DWORD code = ::GetLastError();
     ::SetThreadErrorMode(previousMode, nullptr);
     if (handle == nullptr) {

@@ -1,5 +1,8 @@
 #include "hamlog/RecordLibrary.h"
 
+#include "platform/ErrorText.h"
+#include "platform/ProgramPaths.h"
+
 #include "LogWriter.h"
 #include "TestSupport.h"
 
@@ -21,14 +24,40 @@ hamlog::LogRecord Record(const std::string& call, const std::string& date, const
     return record;
 }
 
-TEST(RecordLibraryTest, ReportsAMissingLibraryByName) {
+TEST(RecordLibraryTest, ReportsAMissingLibraryWithEveryPlaceLookedIn) {
     test::TempDir empty;
     RecordLibrary library;
     EXPECT_FALSE(library.load(empty.path()));
     EXPECT_FALSE(library.isLoaded());
-    EXPECT_EQ(library.errorString(), "記録ライブラリ " + (empty / RecordLibrary::mainLibraryFileName()).string() +
-                                         " を読み込めません（ファイルまたはフォルダーがありません）。");
+    const std::string& error = library.errorString();
+    const std::string start = "記録ライブラリ " + RecordLibrary::mainLibraryFileName() +
+                              " が見つかりません（探した場所: " + FolderWithSeparator(empty.path()) + "、" +
+                              FolderWithSeparator(ExecutableFolder());
+    EXPECT_EQ(error.rfind(start, 0), 0U) << error;
     EXPECT_EQ(library.countRecords(empty / "x.hdb"), -1);
+}
+
+// A stray copy in the current folder is never taken (Windows would look there for a bare name), and the two
+// libraries never come from two folders.
+TEST(RecordLibraryTest, TakesBothLibrariesFromTheFolderOfTheMainOneAndNoneFromTheCurrentFolder) {
+    const std::string main = RecordLibrary::mainLibraryFileName();
+    const std::string strings = RecordLibrary::stringLibraryFileName();
+    test::TempDir stray;
+    std::filesystem::copy_file(test::BinDir() / main, stray / main);
+    std::filesystem::copy_file(test::BinDir() / strings, stray / strings);
+    test::TempDir program;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(stray.path());
+    RecordLibrary library;
+    EXPECT_FALSE(library.load(program.path()));
+    EXPECT_NE(library.errorString().find("見つかりません"), std::string::npos) << library.errorString();
+
+    std::filesystem::copy_file(test::BinDir() / main, program / main);
+    EXPECT_FALSE(library.load(program.path()));
+    EXPECT_EQ(library.errorString(), "記録ライブラリ " + Utf8FromPath(program / strings) + " を読み込めません（" +
+                                         std::string(CausePhrase(FailureCause::FileMissing)) + "）。" + main +
+                                         " と同じフォルダーに置いてください。");
+    std::filesystem::current_path(before);
 }
 
 TEST(RecordLibraryTest, ReportsAMissingCallByName) {
