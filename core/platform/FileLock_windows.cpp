@@ -1,6 +1,9 @@
 #include "platform/FileLock.h"
 
+#include "platform/NativeFile.h"
 #include "platform/WindowsErrors.h"
+
+#include <cerrno>
 
 #include <thread>
 #include <windows.h>
@@ -13,7 +16,10 @@ FileLock::Outcome FileLock::lock(const std::filesystem::path& file, std::chrono:
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        error = ErrnoOfWindowsError(::GetLastError());
+        const DWORD code = ::GetLastError();
+        // Windows answers "access denied" for a folder standing where the lock file belongs; say what it is.
+        error =
+            code == ERROR_ACCESS_DENIED && KindOfPath(file) == PathKind::Folder ? EISDIR : ErrnoOfWindowsError(code);
         return Outcome::Error;
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;
