@@ -95,10 +95,8 @@ LeftOutReasons write_adif_v31(std::string& out, const FieldTexts& fields, const 
     }
 
     // The mode as the program's own ADIF would write it, then in ADIF's spelling: upper case, MODE and SUBMODE.
-    std::string_view mapped = FixedModeOf(fields[6]);
-    if (style.modeTable != nullptr) {
-        mapped = style.modeTable->lookUp(mapped);
-    }
+    const std::string_view fixed = FixedModeOf(fields[6]);
+    const std::string_view mapped = style.modeTable != nullptr ? style.modeTable->lookUp(fixed) : fixed;
     const std::string_view mode = TrimBlanks(mapped);
     std::optional<AdifModePair> adifMode;
     if (mode.empty()) {
@@ -109,6 +107,13 @@ LeftOutReasons write_adif_v31(std::string& out, const FieldTexts& fields, const 
         adifMode = AdifModeOf(Cp932UpperAscii(mode));
         if (!adifMode) {
             reasons |= Bit(LeftOutReason::UnknownMode);
+        } else if (adifMode->submode.empty() && mapped != fixed) {
+            // The table may name the mode of a submode the log spelt (USB as SSB, C4FM as DIGITALVOICE): the
+            // submode is kept.
+            const auto spelt = AdifModeOf(Cp932UpperAscii(TrimBlanks(fixed)));
+            if (spelt && spelt->mode == adifMode->mode) {
+                adifMode = spelt;
+            }
         }
     }
 

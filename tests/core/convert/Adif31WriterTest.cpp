@@ -59,6 +59,15 @@ TEST(Adif31WriterTest, WritesModeAndSubmodeBandOnlyInsideABandAndTheStationsCall
               std::string::npos);
     EXPECT_NE(Record(Fields("JA1ABC", "430.5", "c4fm")).find("<MODE:12>DIGITALVOICE <SUBMODE:4>C4FM <BAND:4>70cm"),
               std::string::npos);
+    // A table that names the mode of a submode keeps the submode the log spelt.
+    table.loadFromBytes("SSB,USB,LSB,,\r\nDIGITALVOICE,DV,C4FM,,\r\nPSK31,BPSK31,,,\r\n");
+    for (const auto& [spelt, written] :
+         {std::pair{"usb", "<MODE:3>SSB <SUBMODE:3>USB "}, std::pair{"C4FM", "<MODE:12>DIGITALVOICE <SUBMODE:4>C4FM "},
+          std::pair{"DV", "<MODE:12>DIGITALVOICE <BAND"}, std::pair{"BPSK31", "<MODE:3>PSK <SUBMODE:5>PSK31 "}}) {
+        EXPECT_NE(Record(Fields("JA1ABC", "430.5", spelt), {.modeTable = &table, .v31 = true}).find(written),
+                  std::string::npos)
+            << spelt;
+    }
 }
 
 TEST(Adif31WriterTest, ARecordAReaderMustRefuseIsLeftOutWithItsReasons) {
