@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          {&settings.version, &settings.set_hdb_dir, &settings.set_outcsv_dir, &settings.adif_out, &settings.select_flag,
           &settings.set_start_date, &settings.set_end_date, &settings.set_date_time_UJ, &settings.set_start_rec_no,
           &settings.set_end_rec_no, &settings.zentu_arun_end_time, &settings.set_rec_hani, &settings.set_anytime_last,
-          &settings.last_start_rec_no, &settings.last_end_rec_no, &settings.select_flag_new_add_last_QSO_data}) {
+          &settings.last_start_rec_no, &settings.last_end_rec_no, &settings.select_flag_new_add_last_QSO_data,
+          &settings.adif_v31, &settings.station_callsign, &settings.operator_callsign}) {
         FUZZ_CHECK(zentu::codec::IsValidUtf8(*field));
     }
     return 0;

@@ -92,7 +92,21 @@ RunResult RunFromWindow(RecordLibrary& library, JobSettings& settings, const Run
         return result;
     }
     settings = copy;
+    ShowLeftOutCount(outputCount, result);
     return result;
+}
+
+void ShowLeftOutCount(QLabel* outputCount, const RunResult& result) {
+    const std::int64_t leftOut = result.adifLeftOut.count + result.dateRangeUndecided.count;
+    if (!result.ok || result.adifPath.empty() || leftOut == 0) {
+        return;
+    }
+    SetText(outputCount,
+            QString::fromUtf8(job_texts::kOutputCountPrefix) + QString::number(result.output_count) +
+                QString::fromUtf8(job_texts::kCountSuffix) + QString::fromUtf8(job_texts::kAdifLeftOutPrefix) +
+                QString::number(leftOut) + QString::fromUtf8(job_texts::kAdifLeftOutSuffix),
+            kRunDarkRed);
+    outputCount->repaint();
 }
 
 } // namespace zentu

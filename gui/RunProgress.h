@@ -55,9 +55,16 @@ private:
 
 /// Runs a job from a window: the engine works on a thread of its own with a copy of `settings` and shows its progress
 /// on `bar` and `outputCount`, while every window stays painted and ignores the user's input, so nothing else starts
-/// (no second run, no change of settings) until it ends. `settings` then takes what the run left in its copy. A thread
-/// for the run that cannot be had ends it as a failed run (OutOfResourcesText), with nothing changed.
+/// (no second run, no change of settings) until it ends. A run that left records out of the ADIF file shows their
+/// count after the output count, both in the warning colour (ShowLeftOutCount). `settings` then takes what the run left
+/// in its copy. A thread for the run that cannot be had ends it as a failed run (OutOfResourcesText), with nothing
+/// changed.
 RunResult RunFromWindow(RecordLibrary& library, JobSettings& settings, const RunInput& input, const RunOptions& options,
                         QProgressBar* bar, QLabel* outputCount);
+
+/// After a run that left records out of the ADIF file (for the ADIF 3.1 option, or for want of a valid date-time;
+/// in the date range mode also records whose date could not be compared), the output count label shows their count
+/// as well, "出力数 : N 件　（ADIF に入れなかったレコード M 件）", in dark red. Other runs leave the label as it is.
+void ShowLeftOutCount(QLabel* outputCount, const RunResult& result);
 
 } // namespace zentu

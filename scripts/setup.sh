@@ -8,7 +8,13 @@ packages=(
     libgtest-dev libgmock-dev
     fonts-noto-cjk
     xvfb xauth x11-utils
+    nlohmann-json3-dev
 )
+# The ADIF check of the tests reads ADIF files with tcadif from npm: Debian's Node.js and npm, unless a node and an
+# npm are there already.
+if ! command -v npm > /dev/null 2>&1 || ! command -v node > /dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

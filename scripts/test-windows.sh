@@ -18,7 +18,7 @@ step() { echo "== $1 ($((SECONDS - started)) s)"; }
 # --- Packages: the cross compilers, Wine, NSIS, Qt's Japanese texts, Xvfb and the screenshot tools, the build tools
 # and GoogleTest's sources. ---
 packages=(mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32 wine64 nsis cmake ninja-build
-    libgtest-dev g++ libc-bin qt6-translations-l10n xvfb xauth x11-utils imagemagick zip unzip)
+    libgtest-dev nlohmann-json3-dev g++ libc-bin qt6-translations-l10n xvfb xauth x11-utils imagemagick zip unzip)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,5 +1,6 @@
 #include "frmConfig.h"
 
+#include "CallsignInput.h"
 #include "Cp932Input.h"
 #include "JobSession.h"
 #include "ZentuHelpers.h"
@@ -9,6 +10,7 @@
 #include "gui/UpDown.h"
 #include "ui_frmConfig.h"
 
+#include "convert/AdifSettings.h"
 #include "convert/JobFiles.h"
 #include "gui/PositionStore.h"
 #include "gui/Prompts.h"
@@ -49,6 +51,9 @@ frmConfig::frmConfig(JobSession& session, ZentuWindows& windows, Prompts& prompt
     m_logCaption = m_ui->lblHdb;
     m_outputCaption = m_ui->lblOutcsv;
     m_adifBox = m_ui->Check1;
+    m_adifV31Box = m_ui->Check2;
+    m_stationBox = m_ui->Text2;
+    m_operatorBox = m_ui->Text3;
     m_waitBox = m_ui->Text1;
     m_waitSpinner = m_ui->UpDown1;
     m_hint = m_ui->Label3;
@@ -70,6 +75,15 @@ frmConfig::frmConfig(JobSession& session, ZentuWindows& windows, Prompts& prompt
     connect(m_waitSpinner, &UpDown::valueChanged, this, [this] { endTimeChanged(m_waitBox->text()); });
     // A click, not a change: loading the dialog does not write the settings file.
     connect(m_adifBox, &QCheckBox::clicked, this, &frmConfig::check1Clicked);
+    connect(m_adifV31Box, &QCheckBox::clicked, this, &frmConfig::check2Clicked);
+    // ADIF's fields are ASCII: a call sign that holds anything else, or a blank, is refused where it is typed.
+    RefuseCallsignAdifCannotHold(m_stationBox, prompts, kStationCallsignWhat);
+    RefuseCallsignAdifCannotHold(m_operatorBox, prompts, kOperatorWhat);
+    // The box's text as it stands: a refused edit has already been put back when its own change is told.
+    connect(m_stationBox, &QLineEdit::textChanged, this,
+            [this] { m_edited.station_callsign = U(m_stationBox->text()); });
+    connect(m_operatorBox, &QLineEdit::textChanged, this,
+            [this] { m_edited.operator_callsign = U(m_operatorBox->text()); });
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmConfig::browseLog);
     connect(m_ui->Command2, &QPushButton::clicked, this, &frmConfig::browseOutput);
     connect(m_saveButton, &QPushButton::clicked, this, &frmConfig::save);
@@ -91,6 +105,12 @@ void frmConfig::load() {
     const bool adif = m_edited.adif_out == "1";
     m_adifBox->setChecked(adif);
     SetColour(m_adifBox, adif ? kBlue : kBlack);
+    const bool v31 = m_edited.adif_v31 == "1";
+    m_adifV31Box->setChecked(v31);
+    SetColour(m_adifV31Box, v31 ? kBlue : kBlack);
+    m_stationBox->setText(Q(m_edited.station_callsign));
+    m_operatorBox->setText(Q(m_edited.operator_callsign));
+    enableAdifV31Controls();
     const std::string wait = m_edited.zentu_arun_end_time;
     m_waitBox->setText(Q(wait));
     m_waitSpinner->setValueOrShowClamped(Val(wait));
@@ -152,6 +172,30 @@ void frmConfig::check1Clicked() {
     const bool checked = m_adifBox->isChecked();
     m_edited.adif_out = checked ? "1" : "0";
     SetColour(m_adifBox, checked ? kBlue : kBlack);
+    enableAdifV31Controls();
+    storeAdifChoice();
+}
+
+void frmConfig::check2Clicked() {
+    const bool checked = m_adifV31Box->isChecked();
+    // Off is blank: a job that never used the option keeps a settings file without its key.
+    m_edited.adif_v31 = checked ? "1" : "";
+    SetColour(m_adifV31Box, checked ? kBlue : kBlack);
+    enableAdifV31Controls();
+    storeAdifChoice();
+}
+
+void frmConfig::enableAdifV31Controls() {
+    const bool adif = m_adifBox->isChecked();
+    m_adifV31Box->setEnabled(adif);
+    const bool callsigns = adif && m_adifV31Box->isChecked();
+    for (QWidget* widget : {static_cast<QWidget*>(m_stationBox), static_cast<QWidget*>(m_operatorBox),
+                            static_cast<QWidget*>(m_ui->Label5), static_cast<QWidget*>(m_ui->Label7)}) {
+        widget->setEnabled(callsigns);
+    }
+}
+
+void frmConfig::storeAdifChoice() {
     // The choice is stored at once, with the paths as they stand here.
     std::string error;
     if (!session().saveAdifChoice(m_edited, &error)) {

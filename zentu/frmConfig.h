@@ -21,10 +21,10 @@ namespace zentu {
 
 class UpDown;
 
-/// The environment settings dialog: the log to read, the CSV file to write, ADIF output and the auto-run program's
-/// wait. It edits a copy of the job's settings, checks the two paths (and the log's master file) at every change,
-/// and enables Save only when both are usable; Save stores its keys through the job session and leads on to the
-/// range settings dialog.
+/// The environment settings dialog: the log to read, the CSV file to write, ADIF output (with the ADIF 3.1 option and
+/// the station's call signs) and the auto-run program's wait. It edits a copy of the job's settings, checks the two
+/// paths (and the log's master file) at every change, and enables Save only when both are usable; Save stores its keys
+/// through the job session and leads on to the range settings dialog.
 class frmConfig : public ZentuWindow<QWidget> {
     Q_OBJECT
 
@@ -43,6 +43,11 @@ private:
     void outcsvChanged(const QString& text);
     void ShowConfigStatus();
     void check1Clicked();
+    void check2Clicked();
+    /// The ADIF 3.1 check box is usable while ADIF is on, its call signs while both are on.
+    void enableAdifV31Controls();
+    /// Stores the environment keys at once (a click of either ADIF check box).
+    void storeAdifChoice();
     void browseLog();
     void browseOutput();
     void endTimeChanged(const QString& text);
@@ -62,6 +67,9 @@ private:
     QLabel* m_logCaption = nullptr;      ///< lblHdb
     QLabel* m_outputCaption = nullptr;   ///< lblOutcsv
     QCheckBox* m_adifBox = nullptr;      ///< Check1
+    QCheckBox* m_adifV31Box = nullptr;   ///< Check2: ADIF 3.1
+    QLineEdit* m_stationBox = nullptr;   ///< Text2: station_callsign
+    QLineEdit* m_operatorBox = nullptr;  ///< Text3: operator
     QLineEdit* m_waitBox = nullptr;      ///< Text1
     UpDown* m_waitSpinner = nullptr;     ///< UpDown1
     QLabel* m_hint = nullptr;            ///< Label3

@@ -1,10 +1,14 @@
 #include "CliRunner.h"
 
+#include "RunReport.h"
+
+#include "convert/AdifSettings.h"
 #include "convert/ConversionRun.h"
 #include "convert/JobFiles.h"
 #include "convert/JobPlan.h"
 #include "convert/JobTexts.h"
 #include "convert/ModeTable.h"
+#include "hamlog/LogFiles.h"
 #include "hamlog/RecordLibrary.h"
 #include "platform/NativeFile.h"
 #include "platform/ProgramPaths.h"
@@ -14,6 +18,7 @@
 
 #include <charconv>
 #include <optional>
+#include <streambuf>
 #include <system_error>
 
 namespace zentu {
@@ -25,6 +30,8 @@ struct CliOptions {
     int job = 0;
     bool force = false;
     bool help = false;
+    std::filesystem::path report; ///< --report FILE: the run's report as JSON (none when empty)
+    bool strict = false;          ///< --strict: records left out of the ADIF file give their own status
 };
 
 std::optional<CliOptions> ParseArguments(const std::vector<std::string>& arguments, std::ostream& err) {
@@ -36,6 +43,14 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
             options.help = true;
         } else if (argument == "--force") {
             options.force = true;
+        } else if (argument == "--strict") {
+            options.strict = true;
+        } else if (argument == "--report") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                err << "--report の後にレポートファイル（JSON）の名前を指定してください。\n";
+                return std::nullopt;
+            }
+            options.report = PathFromUtf8(arguments[++i]);
         } else if (argument == "--folder" || argument == "--job") {
             if (i + 1 >= arguments.size()) {
                 err << (argument == "--job" ? "--job の後に JOB 番号（1 から 9）を指定してください。\n"
@@ -88,6 +103,61 @@ CliStatus Reported(std::ostream& out, std::ostream& err, bool ran) {
     return CliStatus::OutputFailed;
 }
 
+/// Hands what is written to another stream's buffer and keeps a copy of it.
+class TeeBuffer : public std::streambuf {
+public:
+    TeeBuffer(std::streambuf* target, std::string& copy) : m_target(target), m_copy(copy) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        m_copy += traits_type::to_char_type(c);
+        return m_target->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        m_copy.append(text, static_cast<std::size_t>(count));
+        return m_target->sputn(text, count);
+    }
+    int sync() override { return m_target->pubsync(); }
+
+private:
+    std::streambuf* m_target;
+    std::string& m_copy;
+};
+
+/// Records the run left out of the ADIF file, and in the date range mode of both files.
+std::int64_t LeftOutCount(const RunReport& report) {
+    if (!report.result || !report.result->ok) {
+        return 0;
+    }
+    return report.result->adifLeftOut.count + report.result->dateRangeUndecided.count;
+}
+
+/// Why the report file must not be written where the command line puts it: it would replace the job's log, its
+/// master file, an output or the job's settings file.
+std::optional<std::string> CheckReportTarget(const CliOptions& options, const JobSettings& settings) {
+    std::error_code error;
+    const auto same = [&](const std::filesystem::path& file) {
+        return !file.empty() &&
+               std::filesystem::weakly_canonical(std::filesystem::absolute(options.report, error), error) ==
+                   std::filesystem::weakly_canonical(std::filesystem::absolute(file, error), error);
+    };
+    const std::filesystem::path csv = JobFilePath(options.folder, settings.set_outcsv_dir);
+    const std::filesystem::path log = JobFilePath(options.folder, settings.set_hdb_dir);
+    for (const std::filesystem::path& file :
+         {csv, AdifPathFor(csv), log, FindMasterFile(log).value_or(std::filesystem::path()),
+          JobSettingsPath(options.folder, options.job)}) {
+        if (same(file)) {
+            return "--report のファイル " + Utf8FromPath(options.report) + " は JOB " + std::to_string(options.job) +
+                   " のログか出力ファイルか設定ファイルです。別のファイル名を指定してください（何も実行していません）"
+                   "。";
+        }
+    }
+    return std::nullopt;
+}
+
 // Prints a signature field by field, the way the changed-log warning shows it.
 void PrintSignature(std::ostream& out, const std::string& title, const std::string& signature) {
     out << title << ": " << signature << "\n";
@@ -96,13 +166,16 @@ void PrintSignature(std::ostream& out, const std::string& title, const std::stri
 } // namespace
 
 std::string CliUsage() {
-    return "使い方: zentu_cli --job N [--folder DIR] [--force]\n"
+    return "使い方: zentu_cli --job N [--folder DIR] [--force] [--report FILE] [--strict]\n"
            "       zentu_cli --help\n"
            "\n"
            "  プログラムフォルダー DIR（省略時は zentu_cli のあるフォルダー）の JOB N（1～9）を実行し、\n"
            "  Hamlog のログから CSV ファイル（と、指定があれば ADIF ファイル）を書き出します。\n"
            "\n"
            "  --force  新規追加分のみの JOB で、前回の出力最終レコードの内容が変わっていても実行します。\n"
+           "  --report FILE  実行の報告を JSON で FILE に書きます（JOB、範囲、読んだレコード数、CSV の行数、\n"
+           "           ADIF のレコード数、ADIF に入れなかったレコードの番号と理由、出力ファイル、結果）。\n"
+           "  --strict 実行できても ADIF ファイルに入れなかったレコードがあれば終了コード 10 にします。\n"
            "  --help   この説明と終了コードを表示します（/? でも同じです）。\n"
            "\n"
            "終了コード:\n"
@@ -116,23 +189,16 @@ std::string CliUsage() {
            "  5 ログファイル（またはマスターファイル）を開けない\n"
            "  6 変換に失敗した（出力ファイルと設定は元のまま）\n"
            "  7 同じ JOB か、同じ出力ファイルに書く JOB がほかで実行中だった（何も変更していない）\n"
-           "  8 標準出力に書き込めなかった（実行前なら何も変更していない）\n"
-           "  9 変換に失敗し、前の出力ファイルを元に戻せなかった（前の内容を残したファイルをメッセージで示す）\n";
+           "  8 標準出力か --report のファイルに書き込めなかった（実行前なら何も変更していない）\n"
+           "  9 変換に失敗し、前の出力ファイルを元に戻せなかった（前の内容を残したファイルをメッセージで示す）\n"
+           "  10 --strict のとき: 実行したが、ADIF ファイルに入れなかったレコードがある\n";
 }
 
-CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                 std::chrono::milliseconds lockWait) {
-    const std::optional<CliOptions> parsed = ParseArguments(arguments, err);
-    if (!parsed) {
-        err << CliUsage();
-        return CliStatus::Usage;
-    }
-    const CliOptions& options = *parsed;
-    if (options.help) {
-        out << CliUsage();
-        return out << std::flush ? CliStatus::Success : CliStatus::OutputFailed;
-    }
+namespace {
 
+/// Runs the job the options name; `report` gathers what a --report file tells.
+CliStatus RunJob(const CliOptions& options, std::ostream& out, std::ostream& err, std::chrono::milliseconds lockWait,
+                 RunReport& report) {
     RecordLibrary library;
     std::string reason;
     if (!LoadRecordLibrary(library, options.folder, reason)) {
@@ -146,6 +212,9 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::JobNotReady;
     }
     const JobRegistry registry(options.folder);
+    if (const auto entry = registry.readTrimmed(options.job)) {
+        report.jobName = entry->name;
+    }
     if (!registry.isRegistered(options.job)) {
         err << "JOB " << jobText << " は登録されていません（" << Utf8FromPath(registry.path(options.job)) << "）。\n";
         return CliStatus::JobNotReady;
@@ -162,6 +231,14 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         err << reason << "\n";
         return CliStatus::JobNotReady;
     }
+    report.adifAsked = settings.adif_out == "1";
+    report.adifV31 = WantsAdifV31(settings);
+    if (!options.report.empty()) {
+        if (const auto problem = CheckReportTarget(options, settings)) {
+            err << *problem << "\n";
+            return CliStatus::Usage;
+        }
+    }
 
     ModeTable modeTable;
     const std::filesystem::path modeTablePath = ModeTablePath(options.folder);
@@ -170,7 +247,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         return CliStatus::JobNotReady;
     }
 
-    const JobPlan plan = PlanJob(library, settings, PlanOptions{.programFolder = options.folder});
+    const JobPlan& plan = report.plan.emplace(PlanJob(library, settings, PlanOptions{.programFolder = options.folder}));
     if (plan.refusal == PlanRefusal::LogUnreadable) {
         err << plan.reason << "\n";
         return CliStatus::LogUnreadable;
@@ -220,7 +297,7 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
     runOptions.lockWait = lockWait;
     RunInput input = plan.runInput(options.folder, options.job);
     input.lock = &lock;
-    const RunResult result = RunConversion(library, settings, input, runOptions, nullptr);
+    const RunResult& result = report.result.emplace(RunConversion(library, settings, input, runOptions, nullptr));
     if (!result.ok) {
         err << result.error << "\n";
         switch (result.failure) {
@@ -241,6 +318,81 @@ CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, s
         out << "ADIF : " << Utf8FromPath(result.adifPath) << "\n";
     }
     return Reported(out, err, true);
+}
+
+/// The word a report gives for how the run ended.
+std::string StatusWord(CliStatus status, const RunReport& report) {
+    switch (status) {
+    case CliStatus::Success:
+        if (report.plan && report.plan->noNewRecords && !report.result) {
+            return "no_new_records";
+        }
+        return LeftOutCount(report) > 0 ? "left_out" : "ok";
+    case CliStatus::Usage:
+        return "usage";
+    case CliStatus::Library:
+        return "library";
+    case CliStatus::JobNotReady:
+        return "not_ready";
+    case CliStatus::ChangedLog:
+        return "changed_log";
+    case CliStatus::LogUnreadable:
+        return "log_unreadable";
+    case CliStatus::RunFailed:
+        return "failed";
+    case CliStatus::JobBusy:
+        return "busy";
+    case CliStatus::OutputFailed:
+        return "output_failed";
+    case CliStatus::NotRestored:
+        return "not_restored";
+    case CliStatus::LeftOut:
+        return "left_out";
+    }
+    return "failed";
+}
+
+} // namespace
+
+CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 std::chrono::milliseconds lockWait) {
+    const std::optional<CliOptions> parsed = ParseArguments(arguments, err);
+    if (!parsed) {
+        err << CliUsage();
+        return CliStatus::Usage;
+    }
+    const CliOptions& options = *parsed;
+    if (options.help) {
+        out << CliUsage();
+        return out << std::flush ? CliStatus::Success : CliStatus::OutputFailed;
+    }
+
+    RunReport report;
+    report.job = options.job;
+    report.folder = options.folder;
+    // What the program tells on its error output goes into the report as well.
+    TeeBuffer tee(err.rdbuf(), report.messages);
+    std::ostream errAndReport(&tee);
+    CliStatus status = RunJob(options, out, errAndReport, lockWait, report);
+    errAndReport.flush();
+    // Records left out of the ADIF file give their own status only when asked: the default statuses stay.
+    if (options.strict && status == CliStatus::Success && LeftOutCount(report) > 0) {
+        status = CliStatus::LeftOut;
+    }
+    // A report file that would replace a file of the job is not written (the run refused it).
+    if (options.report.empty() || (status == CliStatus::Usage && !report.plan)) {
+        return status;
+    }
+    report.exitStatus = static_cast<int>(status);
+    report.status = StatusWord(status, report);
+    std::string error;
+    if (!WriteRunReport(options.report, report, error)) {
+        err << error << "\n";
+        if (status == CliStatus::Success || status == CliStatus::LeftOut) {
+            return CliStatus::OutputFailed;
+        }
+    }
+    return status;
 }
 
 } // namespace zentu

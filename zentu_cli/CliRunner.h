@@ -21,10 +21,12 @@ enum class CliStatus : int {
     JobBusy = 7,       ///< another run of the same job (or of the same outputs) kept its lock; nothing was changed
     OutputFailed = 8,  ///< the standard output could not be written (before the run: nothing was run)
     NotRestored = 9,   ///< the run failed and a previous file could not be put back (the message names its copy)
+    LeftOut = 10,      ///< --strict only: the job ran, but records were left out of the ADIF file
 };
 
 /// Runs one job of a program folder the way the interactive program does when the job is selected and its run
-/// button pressed. `arguments` excludes the program name. Messages go to `out`, errors to `err`.
+/// button pressed. `arguments` excludes the program name. Messages go to `out`, errors to `err`; with --report FILE
+/// the run's report goes to FILE as JSON as well (a report that cannot be written makes a run that went well status 8).
 /// `lockWait` is how long it waits for another run of the job (tests make it short).
 CliStatus RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                  std::chrono::milliseconds lockWait = kJobLockWait);

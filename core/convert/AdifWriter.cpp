@@ -1,5 +1,6 @@
 #include "convert/AdifWriter.h"
 
+#include "convert/Adif31Writer.h"
 #include "convert/DateTime.h"
 #include "convert/ModeTable.h"
 #include "text/NumberText.h"
@@ -135,11 +136,18 @@ std::string FixedModeName(std::string_view mode) {
     return std::string(FixedMode(mode));
 }
 
-std::string AdifHeader(std::string_view versionText) {
+std::string_view FixedModeOf(std::string_view mode) {
+    return FixedMode(mode);
+}
+
+std::string AdifHeader(std::string_view versionText, std::string_view headerFields) {
     std::string header;
     header.append("ADIF Export from zentu.exe  Version ").append(versionText).append(kCrLf);
     header.append("Internet:  ").append(kAdifWebPage).append(kCrLf);
     header.append("e-mail to: ").append(kAdifMailAddress).append(kCrLf);
+    if (!headerFields.empty()) {
+        header.append(headerFields).append(kCrLf);
+    }
     header.append("<EOH>").append(kCrLf);
     header.append(kCrLf);
     return header;
@@ -155,7 +163,7 @@ std::size_t Cp932CharacterCount(std::string_view cp932) {
     return count;
 }
 
-bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* modeTable) {
+bool AdifQsoDateTime(const FieldTexts& fields, char* qsoDate, char* timeOn) {
     // The date is characters 1-2, 4-5 and 7-8 of "yy/mm/dd", whatever stands between them.
     const std::string_view dateField = fields[1];
     char dateBuffer[6];
@@ -163,19 +171,27 @@ bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* mod
         Joined(dateBuffer, {Mid(dateField, 1, 2), Mid(dateField, 4, 2), Mid(dateField, 7, 2)});
     char timeBuffer[5];
     const std::string_view time = RecordTime(fields[2], timeBuffer);
+    return RecordDateTimeToUtc(date, time, time.find('J') != std::string_view::npos, qsoDate, timeOn);
+}
 
+std::string_view AdifFrequency(std::string_view field) {
+    std::string_view frequency = TrimBlanks(field);
+    if (!frequency.empty() && frequency.back() == '.') {
+        frequency = frequency.substr(0, frequency.find('.'));
+    }
+    return frequency;
+}
+
+bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* modeTable) {
     char qsoDate[8];
     char timeOn[4];
-    if (!RecordDateTimeToUtc(date, time, time.find('J') != std::string_view::npos, qsoDate, timeOn)) {
+    if (!AdifQsoDateTime(fields, qsoDate, timeOn)) {
         // A QSO_DATE or TIME_ON that is no real date-time is refused by strict readers and moved to another day
         // by lenient ones: such a record stays out of the ADIF file.
         return false;
     }
 
-    std::string_view frequency = TrimBlanks(fields[5]);
-    if (!frequency.empty() && frequency.back() == '.') {
-        frequency = frequency.substr(0, frequency.find('.'));
-    }
+    const std::string_view frequency = AdifFrequency(fields[5]);
     const std::string_view band = BandOf(Val(frequency));
 
     std::string_view mode = FixedMode(fields[6]);
@@ -210,6 +226,13 @@ bool write_adif(std::string& out, const FieldTexts& fields, const ModeTable* mod
 
 bool write_adif(std::string& out, const std::array<std::string, 16>& fields, const ModeTable* modeTable) {
     return write_adif(out, ViewsOf(fields), modeTable);
+}
+
+LeftOutReasons AppendAdifRecord(std::string& out, const FieldTexts& fields, const AdifStyle& style) {
+    if (style.v31) {
+        return write_adif_v31(out, fields, style);
+    }
+    return write_adif(out, fields, style.modeTable) ? 0 : Bit(LeftOutReason::InvalidDateTime);
 }
 
 } // namespace zentu

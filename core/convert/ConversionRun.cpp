@@ -1,5 +1,7 @@
 #include "convert/ConversionRun.h"
 
+#include "convert/Adif31Writer.h"
+#include "convert/AdifSettings.h"
 #include "convert/AdifWriter.h"
 #include "convert/DateTime.h"
 #include "convert/JobFiles.h"
@@ -29,22 +31,6 @@
 
 namespace zentu {
 
-void LeftOutRecords::add(std::int64_t number) {
-    ++count;
-    if (firstNumbers.size() < kNumbersKept) {
-        firstNumbers.push_back(number);
-    }
-}
-
-void LeftOutRecords::merge(const LeftOutRecords& later) {
-    count += later.count;
-    for (const std::int64_t number : later.firstNumbers) {
-        if (firstNumbers.size() < kNumbersKept) {
-            firstNumbers.push_back(number);
-        }
-    }
-}
-
 namespace {
 
 std::string NumbersOf(const LeftOutRecords& records) {
@@ -67,10 +53,22 @@ std::string LeftOutReport(const RunResult& result) {
                   " 件は日付の範囲を判定できないため、出力していません（" + NumbersOf(result.dateRangeUndecided) +
                   "）。";
     }
-    if (result.adifLeftOut.count > 0) {
-        report += "日付または時刻が正しくないレコード " + std::to_string(result.adifLeftOut.count) +
-                  " 件は ADIF ファイルに入れていません（CSV ファイルには出力しました。" +
-                  NumbersOf(result.adifLeftOut) + "）。";
+    const LeftOutRecords& adif = result.adifLeftOut;
+    if (adif.count > 0 && adif.onlyForDateTime()) {
+        report += "日付または時刻が正しくないレコード " + std::to_string(adif.count) +
+                  " 件は ADIF ファイルに入れていません（CSV ファイルには出力しました。" + NumbersOf(adif) + "）。";
+    } else if (adif.count > 0) {
+        // The ADIF 3.1 option leaves records out for other reasons too: each is told with its count.
+        std::string reasons;
+        for (std::size_t i = 0; i < kLeftOutReasonCount; ++i) {
+            if (adif.byReason[i] > 0) {
+                reasons += (reasons.empty() ? "" : "、") + std::string(LeftOutReasonText(LeftOutReasonAt(i))) + " " +
+                           std::to_string(adif.byReason[i]) + " 件";
+            }
+        }
+        report += "ADIF 3.1 の決まりに合わないレコード " + std::to_string(adif.count) +
+                  " 件は ADIF ファイルに入れていません（CSV ファイルには出力しました。" + reasons + "。" +
+                  NumbersOf(adif) + "）。";
     }
     return report;
 }
@@ -182,12 +180,17 @@ RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput&
     if (auto problem = CheckJobPaths(settings, input.programFolder)) {
         return Failure(RunFailure::Refused, std::move(*problem));
     }
+    if (auto problem = CheckAdifSettings(settings)) {
+        return Failure(RunFailure::Refused, std::move(*problem));
+    }
     RunResult result;
     result.csvPath = JobFilePath(input.programFolder, settings.set_outcsv_dir);
     const std::filesystem::path logPath = JobFilePath(input.programFolder, settings.set_hdb_dir);
     const bool withAdif = settings.adif_out == "1";
+    const AdifStyle adifStyle = AdifStyleOf(settings, options.modeTable);
     if (withAdif) {
         result.adifPath = AdifPathFor(result.csvPath);
+        result.adifV31 = adifStyle.v31;
     }
 
     // From here to the final save no other run of the job may start, or two runs could both export and save; nor
@@ -232,7 +235,11 @@ RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput&
         return Failure(RunFailure::Failed, LogOpenFailureText(logPath, openCode));
     }
     AtomicFile adif;
-    if (withAdif && !(adif.open(result.adifPath, kOutputRole) && adif.write(AdifHeader(options.versionText)))) {
+    const std::string header =
+        adifStyle.v31 ? AdifHeaderV31(options.versionText,
+                                      options.clock != nullptr ? options.clock() : std::chrono::system_clock::now())
+                      : AdifHeader(options.versionText);
+    if (withAdif && !(adif.open(result.adifPath, kOutputRole) && adif.write(header))) {
         return Failure(RunFailure::Failed, adif.errorString());
     }
 
@@ -247,9 +254,9 @@ RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput&
 
     const std::unique_ptr<RecordLibrary> second = SecondReader(library, logPath, range);
     const std::unique_ptr<LogClosed> secondClosed = second != nullptr ? std::make_unique<LogClosed>(*second) : nullptr;
-    OutputWriter writer(csv, withAdif ? &adif : nullptr, options.modeTable, second != nullptr ? 2 : 1);
-    const SpanReading reading{
-        range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ, withAdif, options.modeTable};
+    OutputWriter writer(csv, withAdif ? &adif : nullptr, &adifStyle, second != nullptr ? 2 : 1);
+    const SpanReading reading{range, input.rangeMode == RangeMode::DateRange, keys, settings.set_date_time_UJ,
+                              withAdif ? &adifStyle : nullptr};
     std::int64_t progress = 0;
     ReadRange(library, second.get(), reading, writer, observer, progress);
     if (!writer.finish()) {
@@ -264,6 +271,7 @@ RunResult Convert(RecordLibrary& library, JobSettings& settings, const RunInput&
         }
     }
     result.output_count = writer.outputCount();
+    result.recordsRead = std::max<std::int64_t>(0, range.last - range.first + 1);
     result.dateRangeUndecided = writer.undecided();
     result.adifLeftOut = writer.adifLeftOut();
     result.invalidDateRecords = result.dateRangeUndecided.count + result.adifLeftOut.count;

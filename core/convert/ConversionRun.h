@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/FieldTexts.h"
+#include "convert/LeftOutRecords.h"
 #include "convert/RangeMode.h"
 #include "settings/JobLock.h"
 #include "settings/JobSettings.h"
@@ -46,6 +47,8 @@ struct RunOptions {
     std::chrono::milliseconds lockWait = kJobLockWait;
     /// The file-system steps that put the files in place (the system's when null; tests make one fail).
     ReplaceSteps* replaceSteps = nullptr;
+    /// The time an ADIF 3.1 header gives as CREATED_TIMESTAMP (the system's clock when null; tests fix it).
+    std::chrono::system_clock::time_point (*clock)() = nullptr;
 };
 
 /// Everything a run needs besides the record library (JobPlan::runInput makes it).
@@ -70,32 +73,25 @@ enum class RunFailure {
                  ///< file and the kept copy that holds its previous content
 };
 
-/// Records a run left out of a file because their date or time is not a valid date-time: how many, and the
-/// numbers of the first few (in the order read).
-struct LeftOutRecords {
-    static constexpr std::size_t kNumbersKept = 5;
-    std::int64_t count = 0;
-    std::vector<std::int64_t> firstNumbers;
-    void add(std::int64_t number);
-    /// Adds records left out after these (in the order read).
-    void merge(const LeftOutRecords& later);
-};
-
 /// How a run ended.
 struct RunResult {
     bool ok = false; ///< the outputs were written and put in place
     RunFailure failure = RunFailure::None;
     std::string error; ///< why not (Japanese, naming the file and the reason)
     std::int64_t output_count = 0;
+    std::int64_t recordsRead = 0;        ///< records of the range looked at (those of the log in the date range mode)
     std::int64_t invalidDateRecords = 0; ///< records whose date or time is not a valid date-time (both kinds below)
-    LeftOutRecords adifLeftOut;          ///< written to the CSV file, left out of the ADIF file
+    LeftOutRecords adifLeftOut;          ///< written to the CSV file, left out of the ADIF file (with their reasons)
     LeftOutRecords dateRangeUndecided;   ///< date range mode: cannot be compared, so in neither file
     std::filesystem::path csvPath;
     std::filesystem::path adifPath; ///< empty when no ADIF file was asked for
+    bool adifV31 = false;           ///< the ADIF file follows ADIF 3.1 (the job's option)
+    /// Records written to the ADIF file (0 when none was asked for).
+    std::int64_t adifRecords() const { return adifPath.empty() ? 0 : output_count - adifLeftOut.count; }
 };
 
-/// What the user is told after a run about the records it left out for want of a valid date-time (how many, the
-/// first record numbers), in Japanese; empty when there were none. Every program shows this line.
+/// What the user is told after a run about the records it left out (how many, why, the first record numbers), in
+/// Japanese; empty when there were none. Every program shows this line.
 std::string LeftOutReport(const RunResult& result);
 
 /// The ADIF path of a CSV path: its last extension replaced by "adi" (".adi" added when it has none).

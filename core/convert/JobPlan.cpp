@@ -1,5 +1,6 @@
 #include "convert/JobPlan.h"
 
+#include "convert/AdifSettings.h"
 #include "convert/JobFiles.h"
 #include "convert/JobSummary.h"
 #include "convert/JobTexts.h"
@@ -153,6 +154,12 @@ JobPlan PlanJob(RecordLibrary& library, JobSettings& settings, const PlanOptions
     if (plan.stands()) {
         if (auto problem = CheckJobPaths(settings, options.programFolder)) {
             plan.refusal = PlanRefusal::BadPaths;
+            plan.reason = std::move(*problem);
+        }
+    }
+    if (plan.stands()) {
+        if (auto problem = CheckAdifSettings(settings)) {
+            plan.refusal = PlanRefusal::BadAdif;
             plan.reason = std::move(*problem);
         }
     }

@@ -37,6 +37,7 @@ enum class PlanRefusal {
     RangeNotSet,   ///< select_flag is blank: the range was never saved
     BadPaths,      ///< a path is not set or cannot be used, or an output would replace the log or a program file
     BadRange,      ///< a range setting cannot describe a range (no range mode, not a date, start after end, ...)
+    BadAdif,       ///< the ADIF 3.1 option's call signs cannot go into an ADIF file (CheckAdifSettings)
 };
 
 /// How each program prepares a job before it runs.
@@ -99,8 +100,9 @@ struct JobPlan {
 /// program folder) and counts it, and plans the job against that count. With `completeBlankSettings` the blank
 /// settings are filled in `settings` first (they reach the job's file only with its next save). Refusals, in this
 /// order: a path that is not set or cannot be used (BadPaths), a log that cannot be opened (LogUnreadable, with its
-/// cause), those of PlanJobForCount, then outputs that would replace the log or a program file (BadPaths). A new
-/// additions plan that stands is then checked against the log (logChanged).
+/// cause), those of PlanJobForCount, then outputs that would replace the log or a program file (BadPaths), then
+/// ADIF 3.1 call signs that an ADIF file cannot hold (BadAdif). A new additions plan that stands is then checked
+/// against the log (logChanged).
 JobPlan PlanJob(RecordLibrary& library, JobSettings& settings, const PlanOptions& options = {});
 
 /// Plans the job against a count the caller already has: refuses a job without a range (RangeNotSet), with a

@@ -8,6 +8,9 @@ inline constexpr char kOldLibrary[] = "Hamlog50.DLL のバージョンが古い�
 inline constexpr char kInputCountPrefix[] = "入力数: ";
 inline constexpr char kOutputCountPrefix[] = "出力数 : ";
 inline constexpr char kCountSuffix[] = " 件";
+/// After the output count, when a run left records out of the ADIF file: "（ADIF に入れなかったレコード N 件）".
+inline constexpr char kAdifLeftOutPrefix[] = "　（ADIF に入れなかったレコード ";
+inline constexpr char kAdifLeftOutSuffix[] = " 件）";
 inline constexpr char kNoNewRecords[] = "新規追加レコードはありません！";
 inline constexpr char kAnytimeLast[] = "最終は最新データまで";
 inline constexpr char kBusy[] = "変換処理中";

@@ -21,8 +21,8 @@ bool OutputWriter::Output::writeIfFull(bool always) {
     return written;
 }
 
-OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable, int readers)
-    : m_modeTable(modeTable), m_ownThread(readers < 2) {
+OutputWriter::OutputWriter(AtomicFile& csv, AtomicFile* adif, const AdifStyle* style, int readers)
+    : m_style(adif != nullptr ? style : nullptr), m_ownThread(readers < 2) {
     m_csv.file = &csv;
     m_adif.file = adif;
     // Besides the block each reader fills: with one reader, one being written and one waiting for it; with two, one
@@ -173,7 +173,7 @@ bool OutputWriter::write(RecordBlock& block) {
         return false;
     }
     if (!block.formatted) {
-        block.format(m_adif.file != nullptr, m_modeTable);
+        block.format(m_style);
     }
     m_outputCount += static_cast<std::int64_t>(block.size());
     m_undecided.merge(block.undecided);

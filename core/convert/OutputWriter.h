@@ -19,7 +19,7 @@
 namespace zentu {
 
 class AtomicFile;
-class ModeTable;
+struct AdifStyle;
 class RecordBlock;
 
 /// Writes the CSV lines and ADIF records of the spans of records a run reads to the run's output files, in the order
@@ -32,9 +32,9 @@ class RecordBlock;
 /// Either way a few blocks of records are in use at a time, so memory stays the same whatever the size of the log.
 class OutputWriter {
 public:
-    /// `adif` is null when no ADIF file is written. The files stay the caller's and must outlive this writer.
-    /// `readers` is 1 or 2.
-    OutputWriter(AtomicFile& csv, AtomicFile* adif, const ModeTable* modeTable, int readers);
+    /// `adif` is null when no ADIF file is written; `style` says how its records are written. The files and the style
+    /// stay the caller's and must outlive this writer. `readers` is 1 or 2.
+    OutputWriter(AtomicFile& csv, AtomicFile* adif, const AdifStyle* style, int readers);
     /// Stops the thread; what was not written yet is dropped.
     ~OutputWriter();
     OutputWriter(const OutputWriter&) = delete;
@@ -83,7 +83,7 @@ private:
 
     Output m_csv;
     Output m_adif;
-    const ModeTable* m_modeTable;
+    const AdifStyle* m_style;
     bool m_ownThread;
     std::int64_t m_outputCount = 0;
     LeftOutRecords m_undecided;

@@ -40,11 +40,11 @@ void RecordBlock::start(std::int64_t span, std::int64_t last, int part) {
     adifLeftOut = LeftOutRecords{};
 }
 
-void RecordBlock::format(bool withAdif, const ModeTable* modeTable) {
-    if (withAdif) {
+void RecordBlock::format(const AdifStyle* adif) {
+    if (adif != nullptr) {
         for (std::size_t record = 0; record < size(); ++record) {
-            if (!write_adif(adifText, fields(record), modeTable)) {
-                adifLeftOut.add(number(record));
+            if (const LeftOutReasons reasons = AppendAdifRecord(adifText, fields(record), *adif); reasons != 0) {
+                adifLeftOut.add(number(record), reasons);
             }
         }
     }

@@ -11,7 +11,7 @@
 
 namespace zentu {
 
-class ModeTable;
+struct AdifStyle;
 class RecordLibrary;
 
 /// One span of a run's range (or a part of it) as it was read: the records taken, kept as the CSV lines the output
@@ -56,9 +56,9 @@ public:
 
     /// The CSV lines of the records taken, one after another.
     std::string_view csvText() const { return {m_bytes.data(), m_used}; }
-    /// Formats (`withAdif`) the records taken as ADIF records into adifText, noting the records left out of the ADIF
-    /// file.
-    void format(bool withAdif, const ModeTable* modeTable);
+    /// Formats the records taken as ADIF records in the style `adif` (none: no ADIF file) into adifText, noting the
+    /// records left out of the ADIF file with their reasons.
+    void format(const AdifStyle* adif);
     bool formatted = false;
     std::string adifText;
     LeftOutRecords adifLeftOut;

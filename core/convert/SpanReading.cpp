@@ -57,7 +57,7 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
                     // Long texts: this span goes on in another block.
                     block->endsSpan = false;
                     if (formatHere) {
-                        block->format(reading.withAdif, reading.modeTable);
+                        block->format(reading.adif);
                     }
                     const int part = block->part();
                     if (!writer.handOver(block)) {
@@ -69,7 +69,7 @@ void ReadSpans(RecordLibrary& library, const SpanReading& reading, std::int64_t 
         }
         const bool unreadable = block->unreadable != 0;
         if (formatHere && !unreadable) {
-            block->format(reading.withAdif, reading.modeTable);
+            block->format(reading.adif);
         }
         if (!writer.handOver(block) || unreadable) {
             return;

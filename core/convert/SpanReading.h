@@ -10,7 +10,7 @@
 
 namespace zentu {
 
-class ModeTable;
+struct AdifStyle;
 class OutputWriter;
 class RecordLibrary;
 class RunObserver;
@@ -21,8 +21,7 @@ struct SpanReading {
     bool byDate = false;
     RangeKeys keys;
     std::string_view dateTimeUJ;
-    bool withAdif = false;
-    const ModeTable* modeTable = nullptr;
+    const AdifStyle* adif = nullptr; ///< how ADIF records are written; none when no ADIF file is
 };
 
 /// A second reader of the log for a second thread, when the library allows two and the range is long enough to share.

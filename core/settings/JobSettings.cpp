@@ -16,19 +16,23 @@ namespace zentu {
 
 namespace {
 
-/// One key of the settings file: its section, its name and the field that holds it.
+/// One key of the settings file: its section, its name and the field that holds it. A key added to the file by a
+/// later version of the program is written only once it holds a value or the file holds it already, so the file
+/// of a job that does not use it keeps its bytes.
 struct KeyEntry {
     std::string_view section;
     std::string_view key;
     std::string JobSettings::*field;
+    bool onlyWhenSet = false;
 };
 
 constexpr std::string_view kConfig = "Config";
 constexpr std::string_view kSetHdb = "Set_hdb";
 constexpr std::string_view kJobRun = "JOB_run";
 
-/// The sixteen keys in file order. A new file gets its sections and keys in exactly this order.
-const std::array<KeyEntry, 16> kKeys = {{
+/// The sixteen keys in file order, then the three of the ADIF 3.1 option (a save adds them at the end of [Config]).
+/// A new file gets its sections and keys in exactly this order.
+const std::array<KeyEntry, 19> kKeys = {{
     {kConfig, "version", &JobSettings::version},
     {kConfig, "set_hdb_dir", &JobSettings::set_hdb_dir},
     {kConfig, "set_outcsv_dir", &JobSettings::set_outcsv_dir},
@@ -45,6 +49,9 @@ const std::array<KeyEntry, 16> kKeys = {{
     {kSetHdb, "last_start_rec_no", &JobSettings::last_start_rec_no},
     {kSetHdb, "last_end_rec_no", &JobSettings::last_end_rec_no},
     {kJobRun, "select_flag_new_add_last_QSO_data", &JobSettings::select_flag_new_add_last_QSO_data},
+    {kConfig, "adif_v31", &JobSettings::adif_v31, true},
+    {kConfig, "station_callsign", &JobSettings::station_callsign, true},
+    {kConfig, "operator", &JobSettings::operator_callsign, true},
 }};
 
 constexpr std::size_t kVersionIndex = 0;
@@ -55,6 +62,9 @@ constexpr std::size_t kArunEndTimeIndex = 10;
 constexpr std::size_t kLastStartIndex = 13;
 constexpr std::size_t kLastEndIndex = 14;
 constexpr std::size_t kSignatureIndex = 15;
+constexpr std::size_t kAdifV31Index = 16;
+constexpr std::size_t kStationCallsignIndex = 17;
+constexpr std::size_t kOperatorIndex = 18;
 
 /// The read buffer of the profile call: a stored value arrives cut to one byte less than this.
 constexpr std::size_t kReadBufferSize = 256;
@@ -112,7 +122,7 @@ bool ChangedKeyWrites(const ProfileSnapshot& file, const JobSettings& settings, 
                 i == kVersionIndex ? programVersion : std::string_view(settings.*(entry.field));
             if (i != kVersionIndex) {
                 const auto stored = file.find(entry.section, entry.key, BufferSizeOf(i));
-                if (stored && FieldText(i, *stored) == text) {
+                if (stored ? FieldText(i, *stored) == text : entry.onlyWhenSet && text.empty()) {
                     continue;
                 }
             }
@@ -212,7 +222,8 @@ bool SaveJobSettingsPart(const std::filesystem::path& programFolder, int job, co
     // The range keys lie between the environment's, in file order: select_flag to set_anytime_last but the wait.
     std::vector<std::size_t> indices{kVersionIndex};
     if (part == JobSettingsPart::Environment) {
-        indices.insert(indices.end(), {kHdbIndex, kOutCsvIndex, kAdifOutIndex, kArunEndTimeIndex});
+        indices.insert(indices.end(), {kHdbIndex, kOutCsvIndex, kAdifOutIndex, kArunEndTimeIndex, kAdifV31Index,
+                                       kStationCallsignIndex, kOperatorIndex});
     } else {
         for (std::size_t i = kAdifOutIndex + 1; i < kLastStartIndex; ++i) {
             if (i != kArunEndTimeIndex) {

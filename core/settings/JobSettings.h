@@ -8,7 +8,8 @@ namespace zentu {
 
 class AtomicFile;
 
-/// The settings record of one job: sixteen texts named by their keys in ini/zentu_N.ini.
+/// The settings record of one job: sixteen texts named by their keys in ini/zentu_N.ini, and the three keys of the
+/// ADIF 3.1 option.
 /// Every field is UTF-8 text as the program holds it; the file holds the same in CP932.
 struct JobSettings {
     // [Config]
@@ -30,6 +31,10 @@ struct JobSettings {
     std::string last_end_rec_no;
     // [JOB_run]
     std::string select_flag_new_add_last_QSO_data;
+    // [Config], the ADIF 3.1 option: written to a file only once set (a file without them keeps its bytes)
+    std::string adif_v31;          ///< "1": ADIF 3.1 records; blank or missing: the program's own
+    std::string station_callsign;  ///< STATION_CALLSIGN of the ADIF 3.1 records (blank: not written)
+    std::string operator_callsign; ///< the key `operator`: OPERATOR of the ADIF 3.1 records (blank: not written)
 
     bool operator==(const JobSettings&) const = default;
 };
@@ -50,16 +55,17 @@ std::filesystem::path JobSettingsPath(const std::filesystem::path& programFolder
 bool LoadJobSettings(const std::filesystem::path& programFolder, int job, JobSettings& settings,
                      bool withSignature = true, std::string* error = nullptr);
 
-/// Saves all sixteen keys in one atomic file write; `version` is written as `programVersion`. A key whose value
+/// Saves all keys in one atomic file write (the three keys of the ADIF 3.1 option only when set or already in the
+/// file); `version` is written as `programVersion`. A key whose value
 /// the file already holds (as the load reads it) is left exactly as its bytes are; a key the file lacks is added.
 /// Returns false (with `error` set, in Japanese, naming the file) when the file could not be written or a
 /// value cannot be stored in CP932; the file is then unchanged.
 bool SaveJobSettings(const std::filesystem::path& programFolder, int job, const JobSettings& settings,
                      std::string_view programVersion, std::string* error = nullptr);
 
-/// The keys a dialog owns in a job's settings file. The environment dialog owns the log, the output, ADIF and the
-/// auto-run wait; the range dialog owns the range keys. The bookkeeping keys (where the last run started and ended,
-/// the signature of the record it wrote last) belong to the runs alone.
+/// The keys a dialog owns in a job's settings file. The environment dialog owns the log, the output, ADIF (with the
+/// ADIF 3.1 option and its call signs) and the auto-run wait; the range dialog owns the range keys. The bookkeeping
+/// keys (where the last run started and ended, the signature of the record it wrote last) belong to the runs alone.
 enum class JobSettingsPart { Environment, Range };
 
 /// A dialog's save: takes the job's lock (as the runs do), then writes `version` (as `programVersion`) and the keys

@@ -468,7 +468,11 @@ private slots:
         registerJob(1, "Alpha", Mode("0"));
         openWindow();
         runButton()->click();
-        QCOMPARE(Text(m_window.get(), "lblOutRec"), QStringLiteral("出力数 : 3 件"));
+        // The output count tells the record left out too, in the warning colour.
+        QCOMPARE(Text(m_window.get(), "lblOutRec"),
+                 QStringLiteral("出力数 : 3 件　（ADIF に入れなかったレコード 1 件）"));
+        QCOMPARE(test::Find<QLabel>(m_window.get(), "lblOutRec")->palette().color(QPalette::WindowText),
+                 QColor(192, 0, 0));
         QCOMPARE(Text(m_window.get(), "Label6"),
                  QStringLiteral("日付または時刻が正しくないレコード 1 件は ADIF ファイルに入れていません"
                                 "（CSV ファイルには出力しました。レコード番号 2）。"));

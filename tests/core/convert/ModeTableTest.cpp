@@ -3,6 +3,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "convert/AdifWriter.h"
 #include "convert/ModeTable.h"
 
 namespace zentu {
@@ -131,6 +132,37 @@ TEST(ModeTableSaving, TheTableIsFoundAndSavedUnderTheNameItHas) {
     ASSERT_TRUE(table.load(found));
     ASSERT_TRUE(table.save(found));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+} // namespace
+} // namespace zentu
+
+namespace zentu {
+namespace {
+
+// The fixed list compares letter case; the shipped table catches the same spellings in lower and mixed case (the
+// table's key is upper-cased), so the ADIF file gets ADIF's names for them too.
+TEST(ShippedModeTable, MapsTheFixedListsSpellingsInAnyLetterCase) {
+    ModeTable table;
+    ASSERT_TRUE(table.load(test::BinDir() / "mode_tbl.csv"));
+    EXPECT_EQ(table.count(), 36);
+    const std::pair<std::string_view, std::string_view> spellings[] = {
+        {"PH", "SSB"},   {"CW", "CW"},    {"RY", "RTTY"},  {"STV", "SSTV"},  {"SST", "SSTV"},
+        {"RTY", "RTTY"}, {"TTY", "RTTY"}, {"RTT", "RTTY"}, {"PSK", "PSK31"}, {"PSK3", "PSK31"},
+    };
+    for (const auto& [spelling, adif] : spellings) {
+        const std::string lower = [&] {
+            std::string text(spelling);
+            for (char& c : text) {
+                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            }
+            return text;
+        }();
+        const std::string mixed = lower.substr(0, 1) + std::string(spelling.substr(1));
+        for (const std::string& mode : {std::string(spelling), lower, mixed}) {
+            EXPECT_EQ(table.lookUp(FixedModeOf(mode)), adif) << mode;
+        }
+    }
 }
 
 } // namespace

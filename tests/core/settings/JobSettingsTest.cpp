@@ -312,3 +312,44 @@ TEST(JobSettings, AByteOrderMarkBeforeTheFirstSectionIsReadPastAndKept) {
 
 } // namespace
 } // namespace zentu
+
+namespace zentu {
+namespace {
+
+TEST(JobSettings, TheAdifV31KeysReachTheFileOnlyOnceSetAndGoAtTheEndOfConfig) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "ini");
+    const auto file = dir / "ini" / "zentu_1.ini";
+    // Blank, they are not added: every save and every dialog's save keeps a file without them byte for byte.
+    JobSettings s = FilledSettings();
+    ASSERT_TRUE(SaveJobSettings(dir.path(), 1, s, "0.25"));
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 1, s, JobSettingsPart::Environment, "0.25"));
+    EXPECT_EQ(ReadBytes(file), kNewFile);
+
+    s.adif_v31 = "1";
+    s.station_callsign = "JA1ZZZ/1";
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 1, s, JobSettingsPart::Environment, "0.25"));
+    std::string expected = kNewFile;
+    expected.insert(expected.find("[Set_hdb]"), "adif_v31=1\r\nstation_callsign=JA1ZZZ/1\r\n");
+    EXPECT_EQ(ReadBytes(file), expected);
+    JobSettings loaded;
+    ASSERT_TRUE(LoadJobSettings(dir.path(), 1, loaded));
+    EXPECT_EQ(loaded.adif_v31, "1");
+    EXPECT_EQ(loaded.station_callsign, "JA1ZZZ/1");
+    EXPECT_EQ(loaded.operator_callsign, "");
+
+    // Once in the file a key follows its value, blank included; the range dialog's save does not touch them.
+    s.adif_v31.clear();
+    s.operator_callsign = "JA1ABC";
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 1, s, JobSettingsPart::Environment, "0.25"));
+    expected = kNewFile;
+    expected.insert(expected.find("[Set_hdb]"), "adif_v31=\r\nstation_callsign=JA1ZZZ/1\r\noperator=JA1ABC\r\n");
+    EXPECT_EQ(ReadBytes(file), expected);
+    JobSettings other = s;
+    other.station_callsign = "W1AW";
+    ASSERT_TRUE(SaveJobSettingsPart(dir.path(), 1, other, JobSettingsPart::Range, "0.25"));
+    EXPECT_EQ(ReadBytes(file), expected);
+}
+
+} // namespace
+} // namespace zentu
