@@ -148,20 +148,6 @@ FileReadOutcome ReadRegularFile(const std::filesystem::path& file, const ReadRoo
     return size > maxBytes ? FileReadOutcome::TooLarge : FileReadOutcome::Read;
 }
 
-FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error,
-                                std::uint64_t maxBytes) {
-    std::size_t size = 0;
-    const FileReadOutcome outcome = ReadRegularFile(
-        file,
-        [&bytes](std::size_t room) {
-            bytes.resize(room);
-            return bytes.data();
-        },
-        size, error, maxBytes);
-    bytes.resize(outcome == FileReadOutcome::Read ? size : 0);
-    return outcome;
-}
-
 std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) {

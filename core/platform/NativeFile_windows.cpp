@@ -222,20 +222,6 @@ FileReadOutcome ReadRegularFile(const std::filesystem::path& file, const ReadRoo
     return size > largest ? FileReadOutcome::TooLarge : FileReadOutcome::Read;
 }
 
-FileReadOutcome ReadRegularFile(const std::filesystem::path& file, std::string& bytes, int& error,
-                                std::uint64_t maxBytes) {
-    std::size_t size = 0;
-    const FileReadOutcome outcome = ReadRegularFile(
-        file,
-        [&bytes](std::size_t room) {
-            bytes.resize(room);
-            return bytes.data();
-        },
-        size, error, maxBytes);
-    bytes.resize(outcome == FileReadOutcome::Read ? size : 0);
-    return outcome;
-}
-
 std::optional<FailureCause> ReplaceProblem(const std::filesystem::path& target) {
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
