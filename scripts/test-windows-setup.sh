@@ -57,25 +57,19 @@ iconv -f CP932 -t UTF-8 "$setup_root/job1.txt" # what it printed (CP932, as it w
 setup_check "job 1 wrote its CSV file" test -s "$installed/Hamlog/LOGLIST.CSV"
 
 if [[ $ZENTU_WINDOW_PROGRAMS == ON ]]; then
-    # zentu.exe on the Windows platform under Xvfb: start-up opens job 1's two settings dialogs. The screenshot
-    # stays in the build folder for a person to look at.
-    screenshot="$ZENTU_TEST_BUILD/zentu-under-wine.png"
-    rm -f "$screenshot"
-    xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-        wine_program=$1 program=$2 screenshot=$3 captions=$4
-        "$wine_program" "$program" >/dev/null 2>&1 &
-        for _ in $(seq 1 90); do
-            sleep 1
-            xwininfo -root -tree >"$captions" 2>/dev/null || true
-            grep -q "環 境　設 定" "$captions" && grep -q "設定 hdb" "$captions" && break
-        done
-        sleep 2
-        import -window root "$screenshot"
-        wineserver -k
-    ' screenshot "$wine_program" "$(windows_path "$installed/zentu.exe")" "$screenshot" "$setup_root/windows.txt"
-    setup_check "zentu.exe showed its settings dialogs (captions in $setup_root/windows.txt)" \
-        grep -q "環 境　設 定" "$setup_root/windows.txt"
-    setup_check "screenshot $screenshot" test -s "$screenshot"
+    # zentu.exe on the Windows platform under Xvfb: start-up opens job 1's two settings dialogs; the range dialog's
+    # 「保　存」 brings the main window. The screenshots stay in the build folder for a person to look at.
+    screenshot="$ZENTU_TEST_BUILD/zentu-under-wine"
+    rm -f "$screenshot".png "$screenshot"-dialogs.png "$screenshot".txt "$screenshot"-dialogs.txt
+    xvfb-run -a -s "-screen 0 1280x800x24" bash "$root/scripts/zentu-screenshot.sh" "$wine_program" \
+        "$(windows_path "$installed/zentu.exe")" "$screenshot" || true
+    setup_check "zentu.exe showed its two settings dialogs (window list $screenshot-dialogs.txt)" \
+        grep -qE '"(　ＪＯＢ１　範 囲 設 定|設定 hdb)"' "$screenshot-dialogs.txt"
+    setup_check "zentu.exe showed its environment dialog (window list $screenshot-dialogs.txt)" \
+        grep -qE '"(　ＪＯＢ１　環 境 設 定|　設定　： zentu.exe ver [0-9.]+)"' "$screenshot-dialogs.txt"
+    setup_check "「保　存」 brought the main window (window list $screenshot.txt)" \
+        grep -qE '" zentu   ver [0-9.]+   @ zentu project"' "$screenshot.txt"
+    setup_check "screenshot $screenshot.png" test -s "$screenshot.png"
 fi
 
 # The user's edited mode table survives a second install and the uninstall; so do the jobs and Hamlog's DLLs.

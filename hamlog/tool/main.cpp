@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,14 +54,14 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 int Fail(const std::string& message) {
-    std::cerr << "hamlog_tool: " << message << '\n';
+    hamlog::WriteText(hamlog::ToolStream::Error, "hamlog_tool: " + message + "\n");
     return kExitFailure;
 }
 
 /// Writes `text` to the standard output and checks that it got there: a full disk or a closed pipe is a failure, so a
 /// caller never takes a missing count or listing for a run that worked.
 bool WriteOutput(std::string_view text) {
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    return hamlog::WriteText(hamlog::ToolStream::Output, text);
 }
 
 int OutputFailure() {
@@ -75,7 +74,8 @@ int Report(std::string_view text) {
 }
 
 int UsageError(const std::string& message) {
-    std::cerr << "hamlog_tool: " << message << "\n詳しくは hamlog_tool --help を見てください。\n";
+    hamlog::WriteText(hamlog::ToolStream::Error,
+                      "hamlog_tool: " + message + "\n詳しくは hamlog_tool --help を見てください。\n");
     return kExitUsage;
 }
 
@@ -285,6 +285,7 @@ int Print(const Arguments& args) {
         return UsageError(error);
     }
     const bool raw = encoding == hamlog::CsvEncoding::Cp932;
+    const hamlog::TextEncoding written = raw ? hamlog::TextEncoding::Cp932 : hamlog::TextEncoding::Utf8;
     const std::string& log = args.positional[0];
     const int count = CountRecords(log, error);
     if (count < 0) {
@@ -324,13 +325,13 @@ int Print(const Arguments& args) {
         }
         out += '\n';
         if (out.size() >= (1 << 16)) {
-            if (!WriteOutput(out)) {
+            if (!hamlog::WriteListing(out, written)) {
                 return OutputFailure();
             }
             out.clear();
         }
     }
-    return Report(out);
+    return hamlog::WriteListing(out, written) ? 0 : OutputFailure();
 }
 
 int Count(const Arguments& args) {
@@ -379,10 +380,9 @@ int Scan(const Arguments& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    hamlog::UseUtf8Console();
     const std::vector<std::string> words = hamlog::CommandLineArguments(argc, argv);
     if (words.empty()) {
-        std::cerr << kUsage;
+        hamlog::WriteText(hamlog::ToolStream::Error, kUsage);
         return kExitUsage;
     }
     const std::string_view command = words[0];

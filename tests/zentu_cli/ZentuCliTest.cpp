@@ -309,8 +309,8 @@ TEST_F(ZentuCliTest, TerminatingARunLeavesNoTemporaryFileBehind) {
     ASSERT_FALSE(ended) << "the run ended before it could be interrupted";
     // SIGTERM on Linux, Ctrl+Break on Windows.
     if (!run.askToEnd()) {
-        GTEST_SKIP() << "Ctrl+Break reaches only a program that shares a console with the test, and there is none "
-                        "(Wine without a terminal)";
+        GTEST_SKIP() << "Ctrl+Break could not be sent: Windows sends it only to a program that shares a console "
+                        "with the test, and Wine refuses it (invalid handle) even in a console";
     }
     run.wait(std::chrono::seconds(30));
     ASSERT_TRUE(run.endedByRequest());
