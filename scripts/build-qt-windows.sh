@@ -5,7 +5,10 @@
 # reused as it is. Prints the installed Qt's folder as its last line. Installs what it needs on Debian 12 (run as
 # root, or with sudo).
 #
-#   bash scripts/build-qt-windows.sh [i686|x86_64]   # 32-bit (the default: the programs) or 64-bit Windows
+#   bash scripts/build-qt-windows.sh [i686|x86_64] [--cached-only]
+#
+# i686 (the default) is for the programs, x86_64 for tests on machines that run no 32-bit programs. With
+# --cached-only it only looks: it prints a finished cached Qt's folder, or exits with 3 when there is none.
 #
 # ZENTU_QT_CACHE (default /var/cache/zentu-qt-windows) is where the builds are kept.
 #
@@ -17,6 +20,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${ZENTU_QT_CACHE:-/var/cache/zentu-qt-windows}
 jobs=${ZENTU_QT_JOBS:-2}
 arch=${1:-i686}
+cached_only=0
+[[ ${2:-} == --cached-only ]] && cached_only=1
 case $arch in
 i686) processor=x86 ;;
 x86_64) processor=AMD64 ;;
@@ -84,6 +89,10 @@ if [[ -f "$stamp" ]]; then
     say "using the cached Qt in $prefix"
     echo "$prefix"
     exit 0
+fi
+if ((cached_only)); then
+    say "no finished Qt for $target in $cache"
+    exit 3
 fi
 
 # One build at a time: a second caller waits for the first and then uses what it installed.
