@@ -36,18 +36,9 @@ say() { echo "build-qt-windows: $*" >&2; }
 # --- Packages: the cross compiler, the build tools, dpkg-source, and Debian's Qt for its host tools (moc, uic, rcc)
 # and their CMake files. ---
 packages=(g++-mingw-w64-${arch//_/-}-posix mingw-w64 cmake ninja-build dpkg-dev xz-utils qt6-base-dev qt6-base-dev-tools)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if ((${#missing[@]} > 0)); then
-    say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update >&2
-    apt-get install -y --no-install-recommends "${missing[@]}" >&2
-fi
+source "$root/scripts/packages.sh"
+mapfile -t missing < <(missing_packages "${packages[@]}")
+install_packages "${missing[@]}"
 
 # The Windows Qt must match the host tools' version: the same Debian source version is fetched.
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev)

@@ -19,18 +19,9 @@ if ((${#targets[@]} == 0)); then
 fi
 
 # clang 14 and its run-time libraries (libFuzzer and the sanitizers) from Debian.
-missing=()
-for package in clang-14 libclang-rt-14-dev; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if ((${#missing[@]} > 0)); then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+source scripts/packages.sh
+mapfile -t missing < <(missing_packages clang-14 libclang-rt-14-dev)
+install_packages "${missing[@]}"
 
 build=build-fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTU_FUZZ=ON

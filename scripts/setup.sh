@@ -16,18 +16,10 @@ if ! command -v npm > /dev/null 2>&1 || ! command -v node > /dev/null 2>&1; then
     packages+=(nodejs npm)
 fi
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-
+source "$(dirname "$0")/packages.sh"
+mapfile -t missing < <(missing_packages "${packages[@]}")
 if ((${#missing[@]} > 0)); then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
+    install_packages "${missing[@]}"
 else
     echo "All packages are installed."
 fi

@@ -21,22 +21,14 @@ step() { echo "== $1 ($((SECONDS - started)) s)"; }
 packages=(mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32 wine64 nsis cmake ninja-build
     libgtest-dev nlohmann-json3-dev g++ libc-bin qt6-translations-l10n xvfb xauth x11-utils xdotool imagemagick
     fonts-noto-cjk zip unzip)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
+source scripts/packages.sh
+mapfile -t missing < <(missing_packages "${packages[@]}")
 step "packages"
-if ((${#missing[@]} > 0)); then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        dpkg --add-architecture i386
-    fi
-    apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
+# wine32 comes from the i386 architecture.
+if ((${#missing[@]} > 0)) && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
 fi
+install_packages "${missing[@]}"
 
 # --- Which build runs under Wine: the 32-bit one where this machine runs 32-bit programs. ---
 if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
